@@ -50,8 +50,8 @@ bool checkExchange(std::string& detail) {
         std::array<char, 100> reply{};
         const PortResult result = port.transact(51, request, reply, '~', '\r');
         answer.join();
-        detail = std::string("via ") + line.terminalPath() + ": " +
-                 std::string(portResultText(result));
+        detail =
+            std::string("via ") + line.terminalPath() + ": " + std::string(portResultText(result));
         return result == PortResult::Ok && std::string(reply.data()) == "~000S0123456789AB00\r";
     } catch (const std::exception& e) {
         detail = e.what();
@@ -67,9 +67,9 @@ bool runSelfCheck(std::ostream& out) {
         bool (*run)(std::string&);
     };
     bool allPassed = true;
-    for (const Check& check : {Check{"command table", checkCommandTable},
-                               Check{"Windows-1251 text", checkCodePage},
-                               Check{"serial exchange", checkExchange}}) {
+    for (const Check& check :
+         {Check{"command table", checkCommandTable}, Check{"Windows-1251 text", checkCodePage},
+          Check{"serial exchange", checkExchange}}) {
         std::string detail;
         const bool passed = check.run(detail);
         allPassed = allPassed && passed;

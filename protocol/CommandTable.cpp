@@ -124,12 +124,16 @@ constexpr CommandSlot kEmptySlot{};
 
 }  // namespace
 
-const std::array<CommandSlot, kCommandCount>& commandTable() { return kTable; }
+const std::array<CommandSlot, kCommandCount>& commandTable() {
+    return kTable;
+}
 
 const CommandSlot& commandSlot(std::size_t index) {
     return index < kCommandCount ? kTable[index] : kEmptySlot;
 }
 
-std::string_view commandName(std::size_t index) { return commandSlot(index).name; }
+std::string_view commandName(std::size_t index) {
+    return commandSlot(index).name;
+}
 
 }  // namespace quillet

@@ -9,8 +9,8 @@ namespace quillet {
 
 // Who a command goes to; the group shapes the frame.
 enum class DeviceGroup : std::int32_t {
-    None = -1,        // empty slot
-    AllMeters = 0,    // group (broadcast) command, never answered
+    None = -1,      // empty slot
+    AllMeters = 0,  // group (broadcast) command, never answered
     OneMeter = 1,
     Controller = 2,
     CardReader = 3,

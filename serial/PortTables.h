@@ -37,7 +37,9 @@ constexpr int baudIndexOf(int rate) {
     return -1;
 }
 
-constexpr bool isValidPortIndex(int index) { return index >= 0 && index < kPortCount; }
+constexpr bool isValidPortIndex(int index) {
+    return index >= 0 && index < kPortCount;
+}
 constexpr bool isValidBaudIndex(int index) {
     return index >= 0 && index < static_cast<int>(BaudRateTable.size());
 }

@@ -43,7 +43,9 @@ PseudoTerminal::PseudoTerminal() {
     }
 }
 
-PseudoTerminal::~PseudoTerminal() { close(); }
+PseudoTerminal::~PseudoTerminal() {
+    close();
+}
 
 void PseudoTerminal::close() {
     if (master_ >= 0) {
@@ -102,8 +104,8 @@ std::string PseudoTerminal::readUntil(char terminator, std::chrono::milliseconds
     const auto deadline = Clock::now() + timeout;
     std::string got;
     while (got.empty() || got.back() != terminator) {
-        const std::vector<std::uint8_t> byte = read(1, std::chrono::ceil<std::chrono::milliseconds>(
-                                                           deadline - Clock::now()));
+        const std::vector<std::uint8_t> byte =
+            read(1, std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()));
         if (byte.empty()) {
             break;
         }
@@ -119,15 +121,24 @@ int PseudoTerminal::terminalBaudRate() const {
         return 0;
     }
     switch (::cfgetospeed(&tio)) {
-        case B300: return 300;
-        case B600: return 600;
-        case B1200: return 1200;
-        case B2400: return 2400;
-        case B4800: return 4800;
-        case B9600: return 9600;
-        case B19200: return 19200;
-        case B38400: return 38400;
-        default: return 0;
+        case B300:
+            return 300;
+        case B600:
+            return 600;
+        case B1200:
+            return 1200;
+        case B2400:
+            return 2400;
+        case B4800:
+            return 4800;
+        case B9600:
+            return 9600;
+        case B19200:
+            return 19200;
+        case B38400:
+            return 38400;
+        default:
+            return 0;
     }
 }
 

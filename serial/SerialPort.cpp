@@ -38,8 +38,7 @@ void closeDescriptor(int& fd) {
 }  // namespace
 
 void LineFlags::clear() {
-    for (auto* flag :
-         {&ctsOn, &dsrOn, &ringOn, &dcdOn, &rxSeen, &txSeen, &errorSeen, &breakSeen}) {
+    for (auto* flag : {&ctsOn, &dsrOn, &ringOn, &dcdOn, &rxSeen, &txSeen, &errorSeen, &breakSeen}) {
         flag->store(0);
     }
 }
@@ -51,7 +50,9 @@ std::unique_ptr<LineDevice> SerialPort::makeDefaultLineDevice(const std::string&
 SerialPort::SerialPort(PortMap ports, LineDeviceFactory factory)
     : portMap_(std::move(ports)), factory_(std::move(factory)) {}
 
-SerialPort::~SerialPort() { close(); }
+SerialPort::~SerialPort() {
+    close();
+}
 
 int SerialPort::configure(int portIndex, int baudIndex, int replyTimeoutMs) {
     if (portIndex != portIndex_ || baudIndex != baudIndex_ || replyTimeoutMs != replyTimeoutMs_) {
@@ -106,7 +107,9 @@ void SerialPort::close() {
     flags.clear();
 }
 
-unsigned SerialPort::modemStatus() const { return device_ ? device_->modemStatus() : 0; }
+unsigned SerialPort::modemStatus() const {
+    return device_ ? device_->modemStatus() : 0;
+}
 
 PortResult SerialPort::transact(std::uint8_t logTag, std::string_view request,
                                 std::span<char> reply, std::uint8_t startChar,
@@ -123,8 +126,8 @@ PortResult SerialPort::transact(std::uint8_t logTag, std::string_view request,
     }
     device_->purge();
 
-    const std::span<const std::uint8_t> bytes(
-        reinterpret_cast<const std::uint8_t*>(request.data()), request.size());
+    const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(request.data()),
+                                              request.size());
     log_.appendRecordStart(logTag);
     log_.append(bytes);
 
@@ -135,8 +138,8 @@ PortResult SerialPort::transact(std::uint8_t logTag, std::string_view request,
     }
 
     const int rate = BaudRateTable[static_cast<std::size_t>(baudIndex_)].rate;
-    const auto writeTimeout = std::chrono::milliseconds(
-        static_cast<long>(request.size()) * (10000 / rate + 1) + 100);
+    const auto writeTimeout =
+        std::chrono::milliseconds(static_cast<long>(request.size()) * (10000 / rate + 1) + 100);
     if (!device_->write(bytes, writeTimeout)) {
         {
             std::lock_guard lock(exchangeMutex_);
@@ -183,9 +186,8 @@ PortResult SerialPort::awaitReply() {
             break;
         }
     }
-    const PortResult late = receiver_.state() == ReceiveState::WaitStart
-                                ? PortResult::NoReplyStart
-                                : PortResult::NoReplyEnd;
+    const PortResult late = receiver_.state() == ReceiveState::WaitStart ? PortResult::NoReplyStart
+                                                                         : PortResult::NoReplyEnd;
     receiver_.stop();
     return late;
 }

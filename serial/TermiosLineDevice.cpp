@@ -19,13 +19,26 @@ using Clock = std::chrono::steady_clock;
 
 bool speedFor(int baudRate, speed_t& speed) {
     switch (baudRate) {
-        case 300: speed = B300; return true;
-        case 600: speed = B600; return true;
-        case 1200: speed = B1200; return true;
-        case 2400: speed = B2400; return true;
-        case 4800: speed = B4800; return true;
-        case 9600: speed = B9600; return true;
-        default: return false;
+        case 300:
+            speed = B300;
+            return true;
+        case 600:
+            speed = B600;
+            return true;
+        case 1200:
+            speed = B1200;
+            return true;
+        case 2400:
+            speed = B2400;
+            return true;
+        case 4800:
+            speed = B4800;
+            return true;
+        case 9600:
+            speed = B9600;
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -34,13 +47,17 @@ int msUntil(Clock::time_point deadline) {
     return left.count() > 0 ? static_cast<int>(left.count()) : 0;
 }
 
-bool isGoneError(int error) { return error == EIO || error == ENXIO || error == ENODEV; }
+bool isGoneError(int error) {
+    return error == EIO || error == ENXIO || error == ENODEV;
+}
 
 }  // namespace
 
 TermiosLineDevice::TermiosLineDevice(std::string path) : path_(std::move(path)) {}
 
-TermiosLineDevice::~TermiosLineDevice() { close(); }
+TermiosLineDevice::~TermiosLineDevice() {
+    close();
+}
 
 bool TermiosLineDevice::open(int baudRate) {
     close();
@@ -191,8 +208,8 @@ bool TermiosLineDevice::waitUntilSent(Clock::time_point deadline) {
         if (Clock::now() >= deadline) {
             return false;
         }
-        std::this_thread::sleep_for(std::min<Clock::duration>(queued * byteTime,
-                                                              deadline - Clock::now()));
+        std::this_thread::sleep_for(
+            std::min<Clock::duration>(queued * byteTime, deadline - Clock::now()));
     }
     // The last byte may still be in the transmitter's shift register.
     for (;;) {
@@ -225,10 +242,14 @@ unsigned TermiosLineDevice::modemStatus() {
         return 0;
     }
     unsigned status = 0;
-    if (lines & TIOCM_CTS) status |= ModemStatus::kCtsOn;
-    if (lines & TIOCM_DSR) status |= ModemStatus::kDsrOn;
-    if (lines & TIOCM_RNG) status |= ModemStatus::kRingOn;
-    if (lines & TIOCM_CAR) status |= ModemStatus::kDcdOn;
+    if (lines & TIOCM_CTS)
+        status |= ModemStatus::kCtsOn;
+    if (lines & TIOCM_DSR)
+        status |= ModemStatus::kDsrOn;
+    if (lines & TIOCM_RNG)
+        status |= ModemStatus::kRingOn;
+    if (lines & TIOCM_CAR)
+        status |= ModemStatus::kDcdOn;
     return status;
 }
 

@@ -1,9 +1,9 @@
-#include "protocol/CommandTable.h"
-
 #include <gtest/gtest.h>
 
 #include <set>
 #include <string>
+
+#include "protocol/CommandTable.h"
 
 namespace quillet {
 namespace {
@@ -15,9 +15,8 @@ TEST(CommandTable, GroupsOccupyTheirIndexRanges) {
         std::int32_t group;
     };
     int nonEmpty = 0;
-    for (const Range& r : {Range{0, 13, 0}, Range{14, 29, -1}, Range{30, 80, 1},
-                           Range{81, 99, -1}, Range{100, 109, 2}, Range{110, 119, -1},
-                           Range{120, 141, 3}}) {
+    for (const Range& r : {Range{0, 13, 0}, Range{14, 29, -1}, Range{30, 80, 1}, Range{81, 99, -1},
+                           Range{100, 109, 2}, Range{110, 119, -1}, Range{120, 141, 3}}) {
         for (std::size_t i = r.first; i <= r.last; ++i) {
             const CommandSlot& slot = commandSlot(i);
             EXPECT_EQ(slot.group, r.group) << i;

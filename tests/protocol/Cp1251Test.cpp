@@ -1,8 +1,8 @@
-#include "protocol/Cp1251.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
+
+#include "protocol/Cp1251.h"
 
 namespace quillet {
 namespace {
@@ -12,11 +12,11 @@ TEST(Cp1251, KnownCharacters) {
         std::string_view utf8;
         std::string_view cp1251;
     };
-    for (const Pair& p : {Pair{"A~\r\n", "A~\r\n"}, Pair{"А", "\xC0"}, Pair{"я", "\xFF"},
-                          Pair{"Ё", "\xA8"}, Pair{"ё", "\xB8"}, Pair{"№", "\xB9"},
-                          Pair{"€", "\x88"}, Pair{"Ђ", "\x80"}, Pair{"—", "\x97"},
-                          Pair{"\u00A0", "\xA0"}, Pair{"Ґ", "\xA5"},
-                          Pair{"Oшибка", "O\xF8\xE8\xE1\xEA\xE0"}}) {
+    for (const Pair& p :
+         {Pair{"A~\r\n", "A~\r\n"}, Pair{"А", "\xC0"}, Pair{"я", "\xFF"}, Pair{"Ё", "\xA8"},
+          Pair{"ё", "\xB8"}, Pair{"№", "\xB9"}, Pair{"€", "\x88"}, Pair{"Ђ", "\x80"},
+          Pair{"—", "\x97"}, Pair{"\u00A0", "\xA0"}, Pair{"Ґ", "\xA5"},
+          Pair{"Oшибка", "O\xF8\xE8\xE1\xEA\xE0"}}) {
         EXPECT_EQ(utf8ToCp1251(p.utf8), p.cp1251) << p.utf8;
         EXPECT_EQ(cp1251ToUtf8(p.cp1251), p.utf8) << p.utf8;
     }
@@ -37,9 +37,12 @@ TEST(Cp1251, UnencodableAndMalformedInputIsReplaced) {
         std::string_view utf8;
         std::string_view cp1251;
     };
-    for (const Case& c : {Case{"a€b", "a\x88" "b"}, Case{"日本", "??"}, Case{"\xFF", "?"},
-                          Case{"\xD0", "?"}, Case{"x\xC0\x80y", "x?y"},  // overlong NUL
-                          Case{"\xED\xA0\x80", "?"},                    // surrogate
+    for (const Case& c : {Case{"a€b",
+                               "a\x88"
+                               "b"},
+                          Case{"日本", "??"}, Case{"\xFF", "?"}, Case{"\xD0", "?"},
+                          Case{"x\xC0\x80y", "x?y"},  // overlong NUL
+                          Case{"\xED\xA0\x80", "?"},  // surrogate
                           Case{"😀", "?"}}) {
         EXPECT_EQ(utf8ToCp1251(c.utf8), c.cp1251) << c.utf8;
     }

@@ -1,8 +1,8 @@
-#include "serial/ExchangeLog.h"
-
 #include <gtest/gtest.h>
 
 #include <vector>
+
+#include "serial/ExchangeLog.h"
 
 namespace quillet {
 namespace {
@@ -14,9 +14,9 @@ struct WrapCase {
 };
 
 TEST(ExchangeLog, WritePositionWrapsAtCapacity) {
-    for (const WrapCase& c : {WrapCase{0, 0, false}, WrapCase{16383, 16383, false},
-                              WrapCase{16384, 0, true}, WrapCase{16385, 1, true},
-                              WrapCase{3 * 16384 + 7, 7, true}}) {
+    for (const WrapCase& c :
+         {WrapCase{0, 0, false}, WrapCase{16383, 16383, false}, WrapCase{16384, 0, true},
+          WrapCase{16385, 1, true}, WrapCase{3 * 16384 + 7, 7, true}}) {
         ExchangeLog log;
         for (std::size_t i = 0; i < c.appended; ++i) {
             log.append(static_cast<std::uint8_t>(i));

@@ -8,8 +8,15 @@ namespace quillet {
 namespace {
 
 TEST(PortTables, BaudIndexOfFindsOnlyTableRates) {
-    for (auto [rate, index] : {std::pair{300, 0}, {600, 1}, {1200, 2}, {2400, 3}, {4800, 4},
-                               {9600, 5}, {19200, -1}, {0, -1}, {-300, -1}}) {
+    for (auto [rate, index] : {std::pair{300, 0},
+                               {600, 1},
+                               {1200, 2},
+                               {2400, 3},
+                               {4800, 4},
+                               {9600, 5},
+                               {19200, -1},
+                               {0, -1},
+                               {-300, -1}}) {
         EXPECT_EQ(baudIndexOf(rate), index) << rate;
     }
 }
