@@ -1,4 +1,7 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <termios.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <string>
@@ -155,6 +158,26 @@ TEST_F(SerialPortTest, RequestWithoutReplyReturnsAfterTheWriteAndLogsOnlyTheRequ
     EXPECT_EQ(pty.read(kRequest.size(), 1s), bytesOf(kRequest));
     EXPECT_EQ(logged().size(), 2 + kRequest.size());
     EXPECT_EQ(port->flags.txSeen.load(), 1);
+}
+
+TEST_F(SerialPortTest, WriteThatCannotCompleteInTimeFails) {
+    // Output suspended on the terminal (as by a stuck transmitter): the write times out.
+    const int other = ::open(pty.terminalPath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(other, 0);
+    ASSERT_EQ(port->open(), 0);
+    ASSERT_EQ(::tcflow(other, TCOOFF), 0);
+
+    buffer.assign(100, 0);
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(port->transact(kTag, kRequest, buffer, '~', '\r'), PortResult::WriteFailed);
+    // 13 bytes at 9600 bit/s: 2 ms a byte and 100 ms more.
+    EXPECT_GE(std::chrono::steady_clock::now() - started, 126ms);
+    // The request is logged, no reply marker follows it.
+    EXPECT_EQ(logged().size(), 2 + kRequest.size());
+
+    ASSERT_EQ(::tcflow(other, TCOON), 0);
+    ::close(other);
+    EXPECT_EQ(exchange("~A\r"), PortResult::Ok);
 }
 
 TEST_F(SerialPortTest, ReplyEndingAfterTheTimeOutWasReachedIsLate) {
