@@ -95,6 +95,10 @@ struct ReplyCase {
     std::string stored;  // the zero-terminated reply, when the result is Ok
 };
 
+void PrintTo(const ReplyCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
 class ReplyResultTest : public SerialPortTest, public ::testing::WithParamInterface<ReplyCase> {};
 
 TEST_P(ReplyResultTest, EndsWithTheExpectedResult) {
@@ -260,6 +264,10 @@ struct ConfigureCase {
     bool staysOpen;
 };
 
+void PrintTo(const ConfigureCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
 class ConfigureTest : public SerialPortTest, public ::testing::WithParamInterface<ConfigureCase> {};
 
 TEST_P(ConfigureTest, ClosesOnlyWhenASettingChanged) {
@@ -314,6 +322,10 @@ struct OpenFailureCase {
     const char* name;
     std::string device;  // empty: the terminal already held by another port
 };
+
+void PrintTo(const OpenFailureCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 class OpenFailureTest : public SerialPortTest,
                         public ::testing::WithParamInterface<OpenFailureCase> {};
