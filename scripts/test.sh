@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the plain build, then the whole suite under
 # AddressSanitizer + UndefinedBehaviorSanitizer, then the threaded serial tests under
-# ThreadSanitizer. Ends with one summary line over all runs; exits non-zero on any failure.
+# ThreadSanitizer, and the fuzz targets for a short time. Ends with one summary line over all runs; exits non-zero on any failure.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh || exit 1
@@ -52,6 +52,9 @@ run asan-ubsan -- -DCMAKE_BUILD_TYPE=Debug -DQUILLET_SANITIZE="address;undefined
     -DQUILLET_BUILD_BENCH=OFF
 run tsan -L threads -- -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLET_SANITIZE=thread \
     -DQUILLET_BUILD_BENCH=OFF
+# The protocol core's fuzz targets, each for a short fixed time.
+CC=clang CXX=clang++ run fuzz -- -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLET_FUZZ=ON \
+    -DQUILLET_SANITIZE="address;undefined" -DQUILLET_BUILD_TESTS=OFF -DQUILLET_BUILD_BENCH=OFF
 
 echo
 echo "all runs: $passed passed, $failed failed"

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
+#include "protocol/CommandTable.h"
 #include "protocol/Frame.h"
 #include "protocol/ReplyCheck.h"
 
@@ -163,6 +165,45 @@ TEST(ReplyCheck, Messages) {
               "Счетчик ответил отказом\r\n\r\nКоманда: \"Установка пароля прибора\"");
     EXPECT_EQ(invalidParamsMessage(0),
               "Неверные параметры команды.\r\n\r\nКоманда: \"Установка пароля группы\"");
+}
+
+// Random and nearly right replies to random commands: checked twice with the same verdict,
+// and (under the sanitizers) without a read outside the reply.
+TEST(ReplyCheck, AnyReplyIsJudgedSafelyAndAlike) {
+    std::mt19937 random(20261206);
+    auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+    const std::string alphabet = "0123456789ABCDEFabcdefYNLBTOFC?~\r\n -.+x";
+    for (int i = 0; i < 20000; ++i) {
+        const auto index = static_cast<std::size_t>(pick(256));
+        LinkSettings link = direct();
+        link.linkType = pick(3);
+        std::string body;
+        for (int n = pick(100); n > 0; --n) {
+            body +=
+                pick(4) == 0 ? static_cast<char>(pick(256)) : alphabet[pick(int(alphabet.size()))];
+        }
+        std::string reply;
+        switch (pick(3)) {
+            case 0:  // a well-formed meter, card or controller frame around the body
+                reply = appendChecksum('~', "000" + std::string(commandSlot(index).code) + body,
+                                       pick(2) ? '\r' : '\n');
+                break;
+            case 1:  // the same inside a controller frame
+                reply = appendChecksum(
+                    '~',
+                    "0P" + appendChecksum('~', "000" + std::string(commandSlot(index).code) + body,
+                                          '\r'),
+                    '\n');
+                break;
+            default:
+                reply = body;
+        }
+        LayoutRecord first;
+        LayoutRecord second;
+        const ReplyFault verdict = checkReply(index, reply, link, &first);
+        ASSERT_EQ(checkReply(index, reply, link, &second), verdict) << index << " " << reply;
+        ASSERT_EQ(first.index(), second.index());
+    }
 }
 
 }  // namespace
