@@ -80,7 +80,9 @@ int SerialPort::open() {
     }
     lineLost_ = false;
     try {
-        monitor_ = std::thread(&SerialPort::monitorLoop, this);
+        // The counts at opening are the baseline: faults of the first exchange must show
+        // even when they come before the thread has run.
+        monitor_ = std::thread(&SerialPort::monitorLoop, this, device_->faultCounts());
     } catch (const std::system_error&) {
         close();
         return 1;
@@ -192,8 +194,7 @@ PortResult SerialPort::awaitReply() {
     return late;
 }
 
-void SerialPort::monitorLoop() {
-    std::optional<LineFaultCounts> lastCounts = device_->faultCounts();
+void SerialPort::monitorLoop(std::optional<LineFaultCounts> lastCounts) {
     std::array<pollfd, 2> fds{};
     fds[0].events = POLLIN;
     fds[1] = {stopPipe_[0], POLLIN, 0};

@@ -97,7 +97,7 @@ public:
 
 private:
     PortResult awaitReply();
-    void monitorLoop();
+    void monitorLoop(std::optional<LineFaultCounts> lastCounts);
     void refreshLevels(std::optional<LineFaultCounts>& lastCounts);
     void drainInput();
     void resetLine();
