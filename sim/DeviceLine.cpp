@@ -47,7 +47,10 @@ std::string threeDigits(int value) {
 
 struct DeviceLine::State {
     State(const DeviceLineOptions& options, std::function<WallTime()> now)
-        : lineBaud(options.lineBaud), controller(options.controllerAddress), reader(options.seed) {
+        : lineBaud(options.lineBaud),
+          cardReaderBehindController(options.cardReaderBehindController),
+          controller(options.controllerAddress),
+          reader(options.seed) {
         for (const MeterConfig& config : options.meters) {
             meters.emplace_back(config, options.seed, options.resetJumper, options.lineBaud, now);
         }
@@ -60,6 +63,7 @@ struct DeviceLine::State {
     std::optional<std::string> controllerFrame(std::string_view frame);
 
     int lineBaud;
+    bool cardReaderBehindController;
     std::deque<MeterModel> meters;  // stable addresses for meter()
     ControllerModel controller;
     CardReaderModel reader;
@@ -183,7 +187,15 @@ std::optional<std::string> DeviceLine::handleFrame(std::string_view frame) {
         return std::nullopt;
     }
     if (frame.front() != '&') {
-        return state_->lineFrame(frame, false);
+        std::optional<std::string> reply = state_->lineFrame(frame, false);
+        const bool cardFrame = frame.size() > 1 && frame[1] == '!';
+        if (reply && cardFrame && state_->cardReaderBehindController) {
+            std::string body(1, state_->controller.address());
+            body += 'P';
+            body += *reply;
+            return appendChecksum('~', body, kLf);
+        }
+        return reply;
     }
     std::optional<std::string> reply = state_->controllerFrame(frame);
     // The controller changes its speed once its acknowledgement is on the line.

@@ -24,6 +24,9 @@ struct DeviceLineOptions {
     // "Сброс всех показаний" clears the readings only with the jumper fitted.
     bool resetJumper = false;
     int lineBaud = 9600;
+    // The card reader sits behind the controller: the program sends it plain frames and
+    // gets its replies back inside controller frames.
+    bool cardReaderBehindController = false;
     // Seeds the meters' deterministic data (serial numbers, load).
     std::uint32_t seed = 1;
 };

@@ -32,6 +32,7 @@ void usage() {
                  "  --baud=N             the devices' line speed (9600)\n"
                  "  --turnaround=MS      pause before a reply (20)\n"
                  "  --jumper             the reset jumper is fitted\n"
+                 "  --card-behind-controller  card reader replies come inside controller frames\n"
                  "  --modem              a Hayes modem in front of the controller\n"
                  "  --number=DIGITS      the number that answers (any)\n"
                  "  --dial=OUTCOME,...   connect, busy, no-dial-tone, no-answer per attempt\n"
@@ -78,6 +79,8 @@ bool parseOptions(int argc, char** argv, quillet::sim::SimulatorOptions& options
                 options.turnaround = std::chrono::milliseconds(std::stoi(value));
             } else if (name == "--jumper") {
                 options.devices.resetJumper = true;
+            } else if (name == "--card-behind-controller") {
+                options.devices.cardReaderBehindController = true;
             } else if (name == "--modem") {
                 if (!options.modem) {
                     options.modem.emplace();

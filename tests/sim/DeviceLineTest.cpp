@@ -552,5 +552,20 @@ TEST(DeviceLine, PaymentBalancesShrinkWithConsumption) {
     EXPECT_EQ(std::get<PaymentBalance>(bench.read({meter("MC")})).day, 0);  // no credit
 }
 
+TEST(DeviceLine, CardReaderBehindTheControllerAnswersInsideControllerFrames) {
+    for (const bool behind : {false, true}) {
+        DeviceLineOptions options;
+        options.cardReaderBehindController = behind;
+        Bench bench(options);
+        const Result result = bench.send({card("!2")}, viaController());
+        ASSERT_TRUE(result.reply);
+        EXPECT_EQ(result.fault, behind ? ReplyFault::None : ReplyFault::WrongControllerFrame);
+        // A reader straight on the port answers a direct link plainly.
+        if (!behind) {
+            EXPECT_EQ(bench.send({card("!2")}).fault, ReplyFault::None);
+        }
+    }
+}
+
 }  // namespace
 }  // namespace quillet::sim
