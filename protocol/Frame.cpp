@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "protocol/CommandTable.h"
+#include "protocol/ValueText.h"
 
 namespace quillet {
 
@@ -12,19 +13,6 @@ namespace {
 constexpr char kCr = '\r';
 constexpr char kLf = '\n';
 constexpr std::string_view kHexDigits = "0123456789ABCDEF";
-
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    return -1;
-}
 
 std::string threeDigits(int value) {
     std::array<char, 16> text{};
@@ -59,8 +47,8 @@ bool verifyChecksum(std::string_view text) {
         return false;
     }
     const std::size_t at = text.size() - 3;
-    const int high = hexValue(text[at]);
-    const int low = hexValue(text[at + 1]);
+    const int high = hexDigitValue(text[at]);
+    const int low = hexDigitValue(text[at + 1]);
     return high >= 0 && low >= 0 && high * 16 + low == frameChecksum(text.substr(0, at));
 }
 

@@ -12,6 +12,12 @@
 
 namespace quillet {
 
+// How long one byte (start bit, eight data bits, stop bit) takes on the line.
+inline std::chrono::steady_clock::duration lineByteTime(int baudRate) {
+    return std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+        std::chrono::nanoseconds(10'000'000'000LL / (baudRate > 0 ? baudRate : 1)));
+}
+
 // The far end of a simulated line: what the devices make of the bytes the port sends,
 // and what they send back, byte by byte on the line's clock.
 class LinePeer {

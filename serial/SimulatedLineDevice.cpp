@@ -14,10 +14,6 @@ namespace {
 
 using Clock = LinePeer::Clock;
 
-std::chrono::nanoseconds byteTime(int baudRate) {
-    return std::chrono::nanoseconds(10'000'000'000LL / std::max(baudRate, 1));
-}
-
 }  // namespace
 
 SimulatedLineDevice::SimulatedLineDevice(std::shared_ptr<SharedLine> line)
@@ -131,7 +127,7 @@ LineRead SimulatedLineDevice::read(std::span<std::uint8_t> buffer) {
 bool SimulatedLineDevice::write(std::span<const std::uint8_t> bytes,
                                 std::chrono::milliseconds timeout) {
     // The bytes take their time on the line, as through a real transmitter.
-    const auto sendTime = byteTime(baudRate_) * static_cast<long>(bytes.size());
+    const auto sendTime = lineByteTime(baudRate_) * static_cast<long>(bytes.size());
     const auto sent = Clock::now() + sendTime;
     {
         std::lock_guard lock(line_->mutex);

@@ -8,11 +8,6 @@ namespace {
 
 using Clock = LinePeer::Clock;
 
-Clock::duration byteTime(int baudRate) {
-    return std::chrono::duration_cast<Clock::duration>(
-        std::chrono::nanoseconds(10'000'000'000LL / std::max(baudRate, 1)));
-}
-
 constexpr std::size_t kFrameLimit = 512;  // longer without an end: line noise, dropped
 constexpr std::size_t kSeenLimit = 1000;
 
@@ -27,7 +22,7 @@ LineSimulator::LineSimulator(SimulatorOptions options)
 
 void LineSimulator::send(std::string_view bytes, Clock::time_point from, int baudRate) {
     Clock::time_point at = std::max(from, lineBusyUntil_);
-    const Clock::duration step = byteTime(baudRate);
+    const Clock::duration step = lineByteTime(baudRate);
     for (char c : bytes) {
         at += step;
         outbound_.emplace_back(at, static_cast<std::uint8_t>(c));

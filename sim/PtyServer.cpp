@@ -16,11 +16,6 @@ namespace {
 
 using Clock = LinePeer::Clock;
 
-Clock::duration byteTime(int baudRate) {
-    return std::chrono::duration_cast<Clock::duration>(
-        std::chrono::nanoseconds(10'000'000'000LL / std::max(baudRate, 1)));
-}
-
 }  // namespace
 
 PtyServer::PtyServer(std::shared_ptr<SharedLine> line) : line_(std::move(line)) {
@@ -81,7 +76,7 @@ void PtyServer::serveOnce(int waitMs) {
         if (n > 0) {
             const int baud = pty_.terminalBaudRate();
             const auto now = Clock::now();
-            inboundEnd_ = std::max(now, inboundEnd_) + byteTime(baud) * n;
+            inboundEnd_ = std::max(now, inboundEnd_) + lineByteTime(baud) * n;
             peer.receive(std::span(buffer.data(), static_cast<std::size_t>(n)), baud, inboundEnd_);
         }
     }
