@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QString>
+#include <atomic>
+#include <memory>
+
+#include "app/AppSettings.h"
+#include "serial/SerialPort.h"
+
+class QSettings;
+
+namespace quillet {
+
+namespace sim {
+class LineSimulator;
+}
+struct SharedLine;
+
+// The program's one application object: the settings, the one serial port (with the
+// embedded simulated line that the port map's "sim" device names), the settings store and
+// the small services the rest of the program uses.
+class Application {
+public:
+    // `store` is the settings store; null: QSettings("Halvorn", "Quillet").
+    explicit Application(std::unique_ptr<QSettings> store = nullptr);
+    ~Application();
+    Application(const Application&) = delete;
+    Application& operator=(const Application&) = delete;
+
+    // The one instance while it exists.
+    static Application& instance();
+
+    AppSettings& settings() { return settings_; }
+    SerialPort& port() { return *port_; }
+    // Set by Cancel in the exchange error dialog; every further command of the operation
+    // then fails at once. Cleared when a device operation starts and ends.
+    std::atomic<bool> exchangeCancelled{false};
+    // The simulated line behind the device name "sim".
+    sim::LineSimulator& simulator();
+    SharedLine& simulatedLine();
+
+    // Reads every setting with its default and check and configures the port; reads the
+    // port map (section "Ports") into the port. Start-up steps before the main window.
+    void loadSettings();
+    // Writes every setting back, in the order of the exit; `currentTab` is the page shown.
+    void saveSettings(int currentTab);
+
+    int readSettingInt(const QString& section, const QString& name, int defaultValue);
+    QString readSettingString(const QString& section, const QString& name,
+                              const QString& defaultValue);
+    void writeSettingInt(const QString& section, const QString& name, int value);
+    void writeSettingString(const QString& section, const QString& name, const QString& text);
+
+    // Registers a data-file type with the desktop; failures are ignored.
+    void registerFileType(const QString& extension, const QString& description);
+    // The four header lines of every data file (UTF-8, "\n" line ends).
+    QString formatFileHeader() const;
+    // Opens the contents page of the program's help.
+    void showHelp();
+
+    QSettings& store() { return *store_; }
+
+private:
+    std::unique_ptr<QSettings> store_;
+    AppSettings settings_;
+    std::shared_ptr<sim::LineSimulator> simulator_;
+    std::shared_ptr<SharedLine> simulatedLine_;
+    std::unique_ptr<SerialPort> port_;
+};
+
+}  // namespace quillet
