@@ -12,10 +12,10 @@ namespace quillet {
 struct AppSettings {
     // "Settings"
     int initialTab = -1;
-    int timeoutMs = 500;             // Timeout
+    int timeoutMs = 500;                  // Timeout
     std::string controllerAddress = "0";  // ControlerAddress: one letter or digit
-    int linkType = 0;                // Controler: 0 direct, 1 controller, 2 modem
-    int errorReport = 1;             // ErrorReport
+    int linkType = 0;                     // Controler: 0 direct, 1 controller, 2 modem
+    int errorReport = 1;                  // ErrorReport
     // "Modem"
     std::string init = "AT&F1&B1M3E0Q0&D0";
     std::string numberPrefix = "ATDP";

@@ -7,7 +7,9 @@
 #include "app/AppSettings.h"
 #include "serial/SerialPort.h"
 
+class QObject;
 class QSettings;
+class QTextBrowser;
 
 namespace quillet {
 
@@ -44,6 +46,11 @@ public:
     void loadSettings();
     // Writes every setting back, in the order of the exit; `currentTab` is the page shown.
     void saveSettings(int currentTab);
+    // Hangs up the modem when the link goes through one (Controler 2). The exit calls it
+    // before saveSettings.
+    void hangUpModemIfLinked();
+    // True once the program was asked to quit; the port's waits then end at once.
+    bool quitRequested() const { return quitRequested_; }
 
     int readSettingInt(const QString& section, const QString& name, int defaultValue);
     QString readSettingString(const QString& section, const QString& name,
@@ -61,11 +68,20 @@ public:
     QSettings& store() { return *store_; }
 
 private:
+    // Writes pending values to the file and keeps it private to its owner.
+    void syncStore();
+
     std::unique_ptr<QSettings> store_;
     AppSettings settings_;
     std::shared_ptr<sim::LineSimulator> simulator_;
     std::shared_ptr<SharedLine> simulatedLine_;
     std::unique_ptr<SerialPort> port_;
+    // Watches the application object for the request to quit.
+    std::unique_ptr<QObject> quitWatch_;
+    bool quitRequested_ = false;
+    // Created by the first showHelp(); a widget, so the Application must go before the
+    // QApplication does.
+    std::unique_ptr<QTextBrowser> helpWindow_;
 };
 
 }  // namespace quillet

@@ -30,8 +30,12 @@ DialogUnits::DialogUnits(const QFont& font) {
     charHeight_ = std::max(1, metrics.height());
 }
 
-int DialogUnits::x(int units) const { return units * charWidth_ / 4; }
-int DialogUnits::y(int units) const { return units * charHeight_ / 8; }
+int DialogUnits::x(int units) const {
+    return units * charWidth_ / 4;
+}
+int DialogUnits::y(int units) const {
+    return units * charHeight_ / 8;
+}
 
 QRect DialogUnits::rect(int left, int top, int width, int height) const {
     return {x(left), y(top), x(width), y(height)};
@@ -41,7 +45,9 @@ void DialogUnits::place(QWidget* control, int left, int top, int width, int heig
     control->setGeometry(rect(left, top, width, height));
 }
 
-QString controlName(int id) { return QStringLiteral("id%1").arg(id); }
+QString controlName(int id) {
+    return QStringLiteral("id%1").arg(id);
+}
 
 void setControlId(QWidget* control, int id) {
     control->setObjectName(controlName(id));

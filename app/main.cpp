@@ -1,10 +1,21 @@
-#include <iostream>
+#include <QApplication>
+#include <QPalette>
+#include <QSettings>
 
-#include "app/SelfCheck.h"
+#include "app/Application.h"
+#include "app/MainWindow.h"
 
-int main() {
-    std::cout << "Quillet: the main window is not built yet; running the self-check.\n";
-    const bool passed = quillet::runSelfCheck(std::cout);
-    std::cout << (passed ? "Self-check passed.\n" : "Self-check FAILED.\n");
-    return passed ? 0 : 1;
+int main(int argc, char** argv) {
+    QApplication qt(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Halvorn"));
+    QApplication::setApplicationName(QStringLiteral("Quillet"));
+    // Every dialog of the program: grey background, black text.
+    QPalette colours = QApplication::palette();
+    colours.setColor(QPalette::Window, QColor(192, 192, 192));
+    colours.setColor(QPalette::WindowText, Qt::black);
+    QApplication::setPalette(colours);
+
+    quillet::Application app;
+    app.loadSettings();
+    return quillet::runMainWindow(app);
 }
