@@ -139,6 +139,8 @@ void MainWindow::createControls() {
                                      std::tuple{date_, kDateId, 16, "Текущая дата"}}) {
         setControlId(label, id);
         label->setAlignment(Qt::AlignCenter);
+        // Static controls paint their own background over the banner.
+        label->setAutoFillBackground(true);
         units.place(label, 287, y, 50, 9);
         label->setToolTip(QString::fromUtf8(tip));
     }
