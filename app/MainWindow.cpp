@@ -24,7 +24,7 @@ namespace quillet {
 
 namespace {
 
-struct ButtonSpec {
+struct ToolbarEntry {
     int id;
     const char* caption;  // also the name of its bitmaps
     int x;
@@ -33,7 +33,7 @@ struct ButtonSpec {
 };
 
 // In the order they stand in the toolbar.
-constexpr std::array<ButtonSpec, 6> kButtons = {{
+constexpr std::array<ToolbarEntry, 6> kButtons = {{
     {MainWindow::kDownloadId, "DOWNLOAD", 149, "Считывание из прибора (F5)", Qt::Key_F5},
     {MainWindow::kUploadId, "UPLOAD", 172, "Запись в прибор (F6)", Qt::Key_F6},
     {MainWindow::kOpenId, "OPEN", 195, "Считывание из файла (F7)", Qt::Key_F7},
@@ -43,7 +43,7 @@ constexpr std::array<ButtonSpec, 6> kButtons = {{
 }};
 enum ButtonIndex { kDownload, kUpload, kOpen, kSave, kExit, kInfo };
 
-struct LightSpec {
+struct LightEntry {
     int id;
     int x;
     const char* label;  // empty: none
@@ -53,7 +53,7 @@ struct LightSpec {
 };
 
 // The lights of the "Монитор:" row, left to right.
-constexpr std::array<LightSpec, 9> kLights = {{
+constexpr std::array<LightEntry, 9> kLights = {{
     {1040, 6, "", 0, kGreenLampId, "Индикатор открытия COM-порта"},
     {1038, 63, "TX", 74, kGreenLampId, "Индикатор передачи данных"},
     {1039, 91, "RX", 102, kGreenLampId, "Индикатор приема данных"},
@@ -103,12 +103,12 @@ void MainWindow::createControls() {
     connect(tabs_, &QTabWidget::currentChanged, this, &MainWindow::onTabChanged);
 
     for (std::size_t i = 0; i < kButtons.size(); ++i) {
-        const ButtonSpec& spec = kButtons[i];
+        const ToolbarEntry& entry = kButtons[i];
         auto* button = new BitmapButton(this);
-        setControlId(button, spec.id);
-        button->move(units.x(spec.x), units.y(7));
-        button->loadBitmaps(QString::fromLatin1(spec.caption));
-        button->setToolTip(QString::fromUtf8(spec.toolTip));
+        setControlId(button, entry.id);
+        button->move(units.x(entry.x), units.y(7));
+        button->loadBitmaps(QString::fromLatin1(entry.caption));
+        button->setToolTip(QString::fromUtf8(entry.toolTip));
         button->setFocusPolicy(Qt::TabFocus);
         toolbar_[i] = button;
     }
@@ -151,16 +151,16 @@ void MainWindow::createControls() {
     auto* monitor = new QLabel(QStringLiteral("Монитор:"), this);
     monitor->move(units.x(25), units.y(210));
     for (std::size_t i = 0; i < kLights.size(); ++i) {
-        const LightSpec& spec = kLights[i];
+        const LightEntry& entry = kLights[i];
         auto* light = new IndicatorLight(this);
-        setControlId(light, spec.id);
-        light->setBitmaps(spec.onBitmap, kGreyLampId);
-        light->move(units.x(spec.x), units.y(210));
-        light->setToolTip(QString::fromUtf8(spec.toolTip));
+        setControlId(light, entry.id);
+        light->setBitmaps(entry.onBitmap, kGreyLampId);
+        light->move(units.x(entry.x), units.y(210));
+        light->setToolTip(QString::fromUtf8(entry.toolTip));
         lights_[i] = light;
-        if (*spec.label != '\0') {
-            auto* label = new QLabel(QString::fromLatin1(spec.label), this);
-            label->move(units.x(spec.labelX), units.y(210));
+        if (*entry.label != '\0') {
+            auto* label = new QLabel(QString::fromLatin1(entry.label), this);
+            label->move(units.x(entry.labelX), units.y(210));
         }
     }
 
