@@ -65,7 +65,6 @@ protected:
     void reject() override;
 
 private:
-    struct ToolbarButton;
 
     void createControls();
     void onTabChanged(int index);
