@@ -217,10 +217,12 @@ void MainWindow::destroyCurrentPage() {
 
 void MainWindow::updateToolbar() {
     const PageInfo& info = PageTable[static_cast<std::size_t>(currentPageIndex)];
-    toolbar_[kDownload]->setEnabled(info.canDownload != 0);
-    toolbar_[kUpload]->setEnabled(info.canUpload != 0);
-    toolbar_[kOpen]->setEnabled(info.canOpen != 0);
-    toolbar_[kSave]->setEnabled(info.canSave != 0);
+    // A page not built yet stands empty and offers no operation.
+    const bool built = PageFactory::instance().has(info.templateId);
+    toolbar_[kDownload]->setEnabled(built && info.canDownload != 0);
+    toolbar_[kUpload]->setEnabled(built && info.canUpload != 0);
+    toolbar_[kOpen]->setEnabled(built && info.canOpen != 0);
+    toolbar_[kSave]->setEnabled(built && info.canSave != 0);
     toolbar_[kExit]->setEnabled(true);
 }
 

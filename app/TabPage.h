@@ -52,6 +52,8 @@ public:
     // An empty maker removes the template's page class again.
     void add(int templateId, Maker maker);
     std::unique_ptr<TabPage> make(int templateId, QWidget* parent) const;
+    // Whether the template has a page class of its own yet.
+    bool has(int templateId) const { return makers_.count(templateId) != 0; }
 
 private:
     std::map<int, Maker> makers_;
