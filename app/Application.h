@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "app/AppSettings.h"
+#include "app/DataFiles.h"
 #include "serial/SerialPort.h"
 
 class QObject;
@@ -67,6 +68,10 @@ public:
 
     QSettings& store() { return *store_; }
 
+    // Where the pages' file dialogs come from; tests install fixed answers.
+    FileDialogs& fileDialogs() { return *fileDialogs_; }
+    void setFileDialogs(std::unique_ptr<FileDialogs> dialogs) { fileDialogs_ = std::move(dialogs); }
+
 private:
     // Writes pending values to the file and keeps it private to its owner.
     void syncStore();
@@ -76,6 +81,7 @@ private:
     std::shared_ptr<sim::LineSimulator> simulator_;
     std::shared_ptr<SharedLine> simulatedLine_;
     std::unique_ptr<SerialPort> port_;
+    std::unique_ptr<FileDialogs> fileDialogs_ = std::make_unique<FileDialogs>();
     // Watches the application object for the request to quit.
     std::unique_ptr<QObject> quitWatch_;
     bool quitRequested_ = false;

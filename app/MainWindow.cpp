@@ -4,7 +4,6 @@
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
 #include <QShortcut>
@@ -15,6 +14,7 @@
 #include "app/BitmapButton.h"
 #include "app/DialogLayout.h"
 #include "app/IndicatorLight.h"
+#include "app/MessageBoxes.h"
 #include "app/PageInfo.h"
 #include "app/Pictures.h"
 #include "app/TabPage.h"
@@ -310,12 +310,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 bool MainWindow::askExit() {
-    QMessageBox box(QMessageBox::Question, QStringLiteral("Quillet"),
-                    QStringLiteral("Завершить работу?"), QMessageBox::NoButton, this);
-    QPushButton* yes = box.addButton(QStringLiteral("Да"), QMessageBox::YesRole);
-    box.addButton(QStringLiteral("Нет"), QMessageBox::NoRole);
-    box.exec();
-    return box.clickedButton() == yes;
+    return askYesNo(this, QStringLiteral("Завершить работу?"));
 }
 
 void MainWindow::requestExit() {
