@@ -4,6 +4,7 @@
 
 #include "app/Application.h"
 #include "app/MainWindow.h"
+#include "pages/link/LinkPages.h"
 
 int main(int argc, char** argv) {
     QApplication qt(argc, argv);
@@ -15,6 +16,7 @@ int main(int argc, char** argv) {
     colours.setColor(QPalette::WindowText, Qt::black);
     QApplication::setPalette(colours);
 
+    quillet::registerLinkPages();
     quillet::Application app;
     app.loadSettings();
     return quillet::runMainWindow(app);

@@ -1,0 +1,8 @@
+#include "pages/link/LinkPages.h"
+
+namespace quillet {
+
+// Not built yet: the tab stays empty.
+void registerAboutPage() {}
+
+}  // namespace quillet
