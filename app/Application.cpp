@@ -12,6 +12,7 @@
 #include <QUrl>
 #include <algorithm>
 #include <cassert>
+#include <mutex>
 
 #include "protocol/ValueText.h"
 #include "serial/LinePeer.h"
@@ -140,6 +141,14 @@ sim::LineSimulator& Application::simulator() {
 
 SharedLine& Application::simulatedLine() {
     return *simulatedLine_;
+}
+
+void Application::replaceSimulator(const sim::SimulatorOptions& options) {
+    port_->close();
+    auto fresh = std::make_shared<sim::LineSimulator>(options);
+    std::lock_guard lock(simulatedLine_->mutex);
+    simulatedLine_->peer = fresh;
+    simulator_ = std::move(fresh);
 }
 
 void Application::loadSettings() {

@@ -16,6 +16,7 @@ namespace quillet {
 
 namespace sim {
 class LineSimulator;
+struct SimulatorOptions;
 }
 struct SharedLine;
 
@@ -41,6 +42,9 @@ public:
     // The simulated line behind the device name "sim".
     sim::LineSimulator& simulator();
     SharedLine& simulatedLine();
+    // Tests: puts a fresh simulator built from `options` (for example with a modem) on the
+    // line. The port is closed first, so the next exchange opens it on the new devices.
+    void replaceSimulator(const sim::SimulatorOptions& options);
 
     // Reads every setting with its default and check and configures the port; reads the
     // port map (section "Ports") into the port. Start-up steps before the main window.

@@ -15,7 +15,9 @@ bool saveTextFile(const QString& path, const QString& text) {
     withCrLf.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
     const std::string bytes = utf8ToCp1251(withCrLf.toStdString());
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    // Unbuffered: a short write (disk full) must show here, not vanish in a final flush
+    // that the commit would not report.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         return false;
     }
     if (file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
