@@ -17,7 +17,7 @@ namespace quillet {
 namespace sim {
 class LineSimulator;
 struct SimulatorOptions;
-}
+}  // namespace sim
 struct SharedLine;
 
 // The program's one application object: the settings, the one serial port (with the
