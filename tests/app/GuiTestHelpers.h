@@ -12,7 +12,8 @@ namespace quillet::testing {
 // Runs `action` on the next modal widget (message box or dialog) once it is shown: the
 // code under test blocks in its exec(), so the answer has to come from the event loop.
 inline void whenModalAppears(std::function<void(QWidget*)> action, int timeoutMs = 5000) {
-    auto* timer = new QTimer;
+    // Owned by the application, so a timer whose modal never came goes with it.
+    auto* timer = new QTimer(qApp);
     auto waited = std::make_shared<int>(0);
     QObject::connect(timer, &QTimer::timeout, [timer, waited, action, timeoutMs] {
         QWidget* modal = QApplication::activeModalWidget();
