@@ -13,14 +13,8 @@ namespace {
 
 using Entry = CommandEntry<CardReaderModel>;
 
-constexpr std::array<int, 6> kLineSpeeds{300, 600, 1200, 2400, 4800, 9600};
 constexpr std::array<std::pair<int, int>, 7> kCardHolidays{
     {{1, 1}, {7, 1}, {8, 3}, {1, 5}, {9, 5}, {12, 6}, {4, 11}}};
-
-template <typename T>
-const T& as(const LayoutRecord& record) {
-    return std::get<T>(record);  // the dispatcher checked the type
-}
 
 bool inRange(double value, double low, double high) {
     return value >= low && value <= high;
@@ -110,7 +104,7 @@ Reply setAccessCode(CardReaderModel& reader, const LayoutRecord& params) {
 
 Reply setReaderSpeed(CardReaderModel& reader, const LayoutRecord& params) {
     const int baud = as<LineSpeed>(params).baudRate;
-    if (std::find(kLineSpeeds.begin(), kLineSpeeds.end(), baud) == kLineSpeeds.end()) {
+    if (!isLineSpeed(baud)) {
         return refuse();
     }
     reader.contents().readerBaud = baud;

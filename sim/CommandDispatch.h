@@ -10,6 +10,7 @@
 
 #include "protocol/CommandTable.h"
 #include "protocol/LayoutRecords.h"
+#include "serial/PortTables.h"
 
 namespace quillet::sim {
 
@@ -26,6 +27,17 @@ inline Reply refuse() {
 
 // One row of a device's command table: a code of the device's group and what it does.
 // The parameters arrive as the record of the command's request layout.
+// The record a handler was given; the dispatcher has checked its type already.
+template <typename T>
+const T& as(const LayoutRecord& record) {
+    return std::get<T>(record);
+}
+
+// A speed a device can be switched to: one of the port's own rates.
+inline bool isLineSpeed(int baud) {
+    return baudIndexOf(baud) >= 0;
+}
+
 template <typename Device>
 struct CommandEntry {
     std::string_view code;

@@ -9,13 +9,6 @@ namespace {
 
 using Entry = CommandEntry<ControllerModel>;
 
-constexpr std::array<int, 6> kLineSpeeds{300, 600, 1200, 2400, 4800, 9600};
-
-template <typename T>
-const T& as(const LayoutRecord& record) {
-    return std::get<T>(record);  // the dispatcher checked the type
-}
-
 bool isPrintable(std::string_view text) {
     return std::all_of(text.begin(), text.end(), [](char c) { return c >= ' ' && c <= '~'; });
 }
@@ -34,7 +27,7 @@ Reply lastCommand(ControllerModel& controller, const LayoutRecord&) {
 
 Reply setSpeed(ControllerModel& controller, const LayoutRecord& params) {
     const int baud = as<LineSpeed>(params).baudRate;
-    if (std::find(kLineSpeeds.begin(), kLineSpeeds.end(), baud) == kLineSpeeds.end()) {
+    if (!isLineSpeed(baud)) {
         return refuse();
     }
     controller.requestSpeedChange(baud);

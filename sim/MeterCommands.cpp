@@ -12,13 +12,6 @@ namespace {
 
 using Entry = CommandEntry<MeterModel>;
 
-constexpr std::array<int, 6> kLineSpeeds{300, 600, 1200, 2400, 4800, 9600};
-
-template <typename T>
-const T& as(const LayoutRecord& record) {
-    return std::get<T>(record);  // the dispatcher checked the type
-}
-
 bool inRange(double value, double low, double high) {
     return value >= low && value <= high;
 }
@@ -158,7 +151,7 @@ Reply setSeasonalSwitch(MeterModel& meter, const LayoutRecord& params) {
 
 Reply setLineSpeed(MeterModel& meter, const LayoutRecord& params) {
     const int baud = as<LineSpeed>(params).baudRate;
-    if (std::find(kLineSpeeds.begin(), kLineSpeeds.end(), baud) == kLineSpeeds.end()) {
+    if (!isLineSpeed(baud)) {
         return refuse();
     }
     meter.settings().baud = baud;
