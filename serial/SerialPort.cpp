@@ -267,12 +267,16 @@ void SerialPort::drainInput() {
                 refused = !receiver_.accept(buffer[i]);
             }
             ended = wasAwaiting && receiver_.state() == ReceiveState::Idle;
+            if (refused) {
+                // Purged before the exchange is seen to end: a later purge would throw
+                // away the next exchange's request. The rest of this read goes too.
+                resetLine();
+            }
         }
         if (ended) {
             replyEnded_.notify_all();
         }
         if (refused) {
-            resetLine();  // the rest of this read is dropped with the queues
             return;
         }
         if (got.count < buffer.size()) {
