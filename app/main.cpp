@@ -4,6 +4,7 @@
 
 #include "app/Application.h"
 #include "app/MainWindow.h"
+#include "pages/data/DataPages.h"
 #include "pages/link/LinkPages.h"
 
 int main(int argc, char** argv) {
@@ -17,6 +18,7 @@ int main(int argc, char** argv) {
     QApplication::setPalette(colours);
 
     quillet::registerLinkPages();
+    quillet::registerDataPages();
     quillet::Application app;
     app.loadSettings();
     return quillet::runMainWindow(app);

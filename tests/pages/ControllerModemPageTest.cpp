@@ -4,21 +4,21 @@
 #include <QCheckBox>
 #include <QLineEdit>
 
-#include "LinkPageFixture.h"
+#include "PageFixture.h"
 #include "app/Transaction.h"
 #include "pages/link/ControllerModemPage.h"
 
 namespace quillet {
 namespace {
 
-using testing::LinkPageFixture;
+using testing::PageFixture;
 using Page = ControllerModemPage;
 
 constexpr int kPageTab = 3;
 constexpr int kAboutTab = 16;
 const std::string kRomInit = "AT&F1&B1M3E0Q0&D0";
 
-class ControllerModemPageTest : public LinkPageFixture {
+class ControllerModemPageTest : public PageFixture {
 protected:
     ControllerModemPageTest() { Page::values() = {}; }
 

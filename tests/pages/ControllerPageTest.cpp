@@ -4,7 +4,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 
-#include "LinkPageFixture.h"
+#include "PageFixture.h"
 #include "app/Transaction.h"
 #include "pages/link/ControllerPage.h"
 #include "sim/Faults.h"
@@ -12,12 +12,12 @@
 namespace quillet {
 namespace {
 
-using testing::LinkPageFixture;
+using testing::PageFixture;
 
 constexpr int kControllerTab = 2;
 constexpr int kAboutTab = 16;
 
-class ControllerPageTest : public LinkPageFixture {
+class ControllerPageTest : public PageFixture {
 protected:
     QString text(int id) { return control<QLineEdit>(id)->text(); }
     std::vector<QString> results() {

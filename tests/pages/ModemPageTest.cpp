@@ -5,20 +5,20 @@
 #include <QComboBox>
 #include <QLineEdit>
 
-#include "LinkPageFixture.h"
+#include "PageFixture.h"
 #include "pages/link/ModemPage.h"
 #include "serial/ModemLink.h"
 
 namespace quillet {
 namespace {
 
-using testing::LinkPageFixture;
+using testing::PageFixture;
 
 constexpr int kModemTab = 1;
 constexpr int kAboutTab = 16;
 const std::string kInit = "AT&F1&B1M3E0Q0&D0";
 
-class ModemPageTest : public LinkPageFixture {
+class ModemPageTest : public PageFixture {
 protected:
     void openWith(const QString& number, bool modEnable, const QString& modCommand = "ATE0V1") {
         open(kModemTab);

@@ -1,7 +1,7 @@
 #pragma once
 
-// An application on a temporary settings store with the simulated line on COM2, the link
-// pages registered and a main window to show them in.
+// An application on a temporary settings store with the simulated line on COM2, every
+// page class registered and a main window to show them in.
 
 #include <gtest/gtest.h>
 
@@ -22,22 +22,24 @@
 #include "app/DialogLayout.h"
 #include "app/MainWindow.h"
 #include "app/TabPage.h"
+#include "pages/data/DataPages.h"
 #include "pages/link/LinkPages.h"
 #include "serial/LinePeer.h"
 #include "sim/LineSimulator.h"
 
 namespace quillet::testing {
 
-class LinkPageFixture : public ::testing::Test {
+class PageFixture : public ::testing::Test {
 protected:
-    LinkPageFixture() {
+    PageFixture() {
         auto store = std::make_unique<QSettings>(dir.filePath("q.ini"), QSettings::IniFormat);
         store->setValue("Ports/COM2", "sim");
         app = std::make_unique<Application>(std::move(store));
         app->loadSettings();
         registerLinkPages();
+        registerDataPages();
     }
-    ~LinkPageFixture() override {
+    ~PageFixture() override {
         // The window asks the page's apply at exit; tests leave the page valid.
         window.reset();
     }

@@ -1,0 +1,7 @@
+#include "pages/data/DataPages.h"
+
+namespace quillet {
+
+void registerServicePage() {}
+
+}  // namespace quillet
