@@ -5,15 +5,12 @@
 #include <QSaveFile>
 #include <QStringList>
 
+#include "app/Application.h"
 #include "protocol/Cp1251.h"
 
 namespace quillet {
 
-bool saveTextFile(const QString& path, const QString& text) {
-    QString withCrLf = text;
-    withCrLf.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    withCrLf.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
-    const std::string bytes = utf8ToCp1251(withCrLf.toStdString());
+bool saveFileBytes(const QString& path, const std::string& bytes) {
     QSaveFile file(path);
     // Unbuffered: a short write (disk full) must show here, not vanish in a final flush
     // that the commit would not report.
@@ -28,19 +25,54 @@ bool saveTextFile(const QString& path, const QString& text) {
     return file.commit();
 }
 
-std::optional<QString> loadTextFile(const QString& path) {
+bool saveTextFile(const QString& path, const QString& text) {
+    QString withCrLf = text;
+    withCrLf.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    withCrLf.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
+    return saveFileBytes(path, utf8ToCp1251(withCrLf.toStdString()));
+}
+
+QString dataFileText(const QString& body) {
+    return Application::instance().formatFileHeader() + QLatin1Char('\n') + body;
+}
+
+bool saveDataFile(const QString& path, const QString& body) {
+    return saveTextFile(path, dataFileText(body));
+}
+
+DataFileReader::DataFileReader(const QString& path) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxFileSize) {
+        return;
+    }
+    bytes_ = file.read(kMaxFileSize + 1);
+    ok_ = file.error() == QFileDevice::NoError && bytes_.size() <= kMaxFileSize;
+    if (!ok_) {
+        bytes_.clear();
+    }
+}
+
+void DataFileReader::skipHeader() {
+    while (const std::optional<std::string> line = nextLine()) {
+        if (line->empty()) {
+            return;
+        }
+    }
+}
+
+std::optional<std::string> DataFileReader::nextLine() {
+    if (pos_ >= bytes_.size()) {
         return std::nullopt;
     }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        return std::nullopt;
+    qsizetype end = bytes_.indexOf('\n', pos_);
+    const qsizetype next = end < 0 ? bytes_.size() : end + 1;
+    end = end < 0 ? bytes_.size() : end;
+    if (end > pos_ && bytes_[end - 1] == '\r') {
+        --end;
     }
-    QString text = QString::fromStdString(
-        cp1251ToUtf8(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()))));
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    return text;
+    std::string line(bytes_.constData() + pos_, static_cast<std::size_t>(end - pos_));
+    pos_ = next;
+    return line;
 }
 
 QString FileDialogs::toolkitFilter(const QString& filter) {

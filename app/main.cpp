@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QPalette>
 #include <QSettings>
+#include <clocale>
 
 #include "app/Application.h"
 #include "app/MainWindow.h"
@@ -9,6 +10,8 @@
 
 int main(int argc, char** argv) {
     QApplication qt(argc, argv);
+    // The toolkit takes the system locale; numbers on the line and in files are C texts.
+    std::setlocale(LC_NUMERIC, "C");
     QApplication::setOrganizationName(QStringLiteral("Halvorn"));
     QApplication::setApplicationName(QStringLiteral("Quillet"));
     // Every dialog of the program: grey background, black text.

@@ -1,5 +1,7 @@
 #include "protocol/ValueText.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cmath>
@@ -359,6 +361,70 @@ int leadingInt(std::string_view text) {
 
 std::string intText(int value) {
     return std::to_string(value);
+}
+
+namespace {
+
+bool isBlank(char c) {
+    return std::isspace(static_cast<unsigned char>(c)) != 0;
+}
+
+// "%d" with an optional field width: blanks, a sign and digits; the position moves past
+// what was taken. Empty when no digit comes (then the position is unchanged).
+std::optional<int> scanInt(std::string_view text, std::size_t& pos, std::size_t width) {
+    std::size_t i = pos;
+    while (i < text.size() && isBlank(text[i])) {
+        ++i;
+    }
+    const std::size_t limit = width == 0 ? text.size() : std::min(text.size(), i + width);
+    bool negative = false;
+    if (i < limit && (text[i] == '-' || text[i] == '+')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    long long value = 0;
+    bool any = false;
+    for (; i < limit && text[i] >= '0' && text[i] <= '9'; ++i) {
+        value = std::min<long long>(value * 10 + (text[i] - '0'), 1LL << 32);
+        any = true;
+    }
+    if (!any) {
+        return std::nullopt;
+    }
+    pos = i;
+    value = negative ? -value : value;
+    return static_cast<int>(std::clamp<long long>(value, INT32_MIN, INT32_MAX));
+}
+
+}  // namespace
+
+std::optional<double> scanDouble(std::string_view line) {
+    const std::string copy(line);  // strtod needs the terminating NUL
+    char* end = nullptr;
+    const double value = std::strtod(copy.c_str(), &end);
+    if (end == copy.c_str()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+int scanDayMonth(std::string_view line, int& day, int& month) {
+    std::size_t pos = 0;
+    const std::optional<int> first = scanInt(line, pos, 0);
+    if (!first) {
+        return 0;
+    }
+    day = *first;
+    if (pos >= line.size() || line[pos] != '/') {
+        return 1;
+    }
+    ++pos;
+    const std::optional<int> second = scanInt(line, pos, 2);
+    if (!second) {
+        return 1;
+    }
+    month = *second;
+    return 2;
 }
 
 }  // namespace quillet

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -65,8 +66,8 @@ bool parseDayMonthYear(std::string_view text, int& day, int& month, int& year);
 // --- Fixed formats ---------------------------------------------------------------------
 
 // "%d:%02d:%02d %s %d/%02d/%d" with the weekday's name (empty for a weekday outside 0..7).
-std::string formatEventTime(int hours, int minutes, int seconds, int weekday, int day,
-                            int month, int year);
+std::string formatEventTime(int hours, int minutes, int seconds, int weekday, int day, int month,
+                            int year);
 std::string formatTime(int hours, int minutes, int seconds);  // "%d:%02d:%02d"
 std::string formatHourMinute(int hours, int minutes);         // "%d:%02d"
 // "%.*g" as the C library writes it: "%g" and "%lg" with 6, "%.8g" with 8.
@@ -84,5 +85,13 @@ double textAsDouble(std::string_view text);
 int leadingInt(std::string_view text);
 // The decimal text of a value.
 std::string intText(int value);
+
+// --- Data-file lines --------------------------------------------------------------------
+// The leading number of a line as "%lg" reads it: blanks skipped, anything after the
+// number ignored. Empty when the line holds no number.
+std::optional<double> scanDouble(std::string_view line);
+// "%d/%02d": day, "/", a month of at most two characters. How many of the two numbers the
+// line gives; the outputs are set only for those. Numbers beyond 32 bits are clamped.
+int scanDayMonth(std::string_view line, int& day, int& month);
 
 }  // namespace quillet

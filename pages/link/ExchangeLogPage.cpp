@@ -4,12 +4,12 @@
 #include <QFontDatabase>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QScrollBar>
 #include <array>
 #include <memory>
 
 #include "app/Application.h"
+#include "app/DataFiles.h"
 #include "app/DialogLayout.h"
 #include "app/MessageBoxes.h"
 #include "pages/link/LinkPages.h"
@@ -150,7 +150,7 @@ void ExchangeLogPage::clearLog() {
 
 void ExchangeLogPage::writeToFile() {
     Application& app = Application::instance();
-    QString header = app.formatFileHeader() + QLatin1Char('\n');
+    QString header = dataFileText({});
     header.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
     const QString path = app.fileDialogs().saveFileName(
         this, QStringLiteral("Протоколы (*.log)|*.log|Все Файлы (*.*)|*.*||"),
@@ -159,19 +159,7 @@ void ExchangeLogPage::writeToFile() {
         return;
     }
     // Written byte for byte: the rendered text is already Windows-1251 with CR LF.
-    const std::string bytes = utf8ToCp1251(header.toStdString()) + rendered_;
-    QSaveFile file(path);
-    // Unbuffered: a buffered write reports every byte as written, and the flush inside
-    // commit() takes a short write (disk full, size limit) for success.
-    bool saved = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
-    if (saved) {
-        saved = file.write(bytes.data(), static_cast<qint64>(bytes.size())) ==
-                    static_cast<qint64>(bytes.size()) &&
-                file.commit();
-        if (!saved) {
-            file.cancelWriting();
-        }
-    }
+    const bool saved = saveFileBytes(path, utf8ToCp1251(header.toStdString()) + rendered_);
     if (!saved) {
         showWarning(this, QStringLiteral("Ошибка при сохранении протокола в файл"));
     }

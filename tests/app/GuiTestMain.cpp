@@ -4,12 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <clocale>
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     QApplication app(argc, argv);
+    // As the program does: numbers on the line and in files are C texts.
+    std::setlocale(LC_NUMERIC, "C");
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <optional>
 #include <string>
 
 #include "protocol/LocalClock.h"
@@ -242,6 +244,45 @@ TEST(ValueText, EditFieldNumbers) {
         EXPECT_EQ(leadingInt(text), value) << text;
     }
     EXPECT_EQ(intText(-15), "-15");
+}
+
+TEST(ValueText, DataFileLines) {
+    for (auto [line, value] : {std::pair{"123457", std::optional<double>(123457.0)},
+                               {"  -1 trailing words", -1.0},
+                               {"\t2.5e3x", 2500.0},
+                               {"+7", 7.0},
+                               {"", std::nullopt},
+                               {"   ", std::nullopt},
+                               {"kWh 5", std::nullopt},
+                               {"-", std::nullopt}}) {
+        EXPECT_EQ(scanDouble(line), value) << line;
+    }
+    EXPECT_EQ(scanDouble("1e999"), HUGE_VAL);
+    const std::string longZeros = std::string(600, '0') + "1";
+    EXPECT_EQ(scanDouble(longZeros), 1.0);
+
+    struct DayMonthCase {
+        const char* line;
+        int count;
+        int day;
+        int month;
+    };
+    for (const DayMonthCase& c : {DayMonthCase{"29/02", 2, 29, 2},
+                                  {"7/1", 2, 7, 1},
+                                  {" 7/ 3", 2, 7, 3},
+                                  {"1/123", 2, 1, 12},
+                                  {"0/00", 2, 0, 0},
+                                  {"7/", 1, 7, -5},
+                                  {"7-3", 1, 7, -5},
+                                  {"/3", 0, -5, -5},
+                                  {"", 0, -5, -5},
+                                  {"99999999999/1", 2, 2147483647, 1}}) {
+        int day = -5;
+        int month = -5;
+        EXPECT_EQ(scanDayMonth(c.line, day, month), c.count) << c.line;
+        EXPECT_EQ(day, c.day) << c.line;
+        EXPECT_EQ(month, c.month) << c.line;
+    }
 }
 
 }  // namespace
