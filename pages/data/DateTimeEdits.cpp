@@ -16,7 +16,7 @@ struct ParsedDate {
     bool yearTyped = false;
 };
 
-// The typed forms of a date; nothing for anything else. A day and month alone only pass
+// The typed forms of a date; false for anything else. A day and month alone only pass
 // the fixed month lengths, so 29 February is among them.
 bool parseDate(const std::string& text, ParsedDate& out) {
     int day = 0;

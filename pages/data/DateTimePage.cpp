@@ -51,14 +51,15 @@ void DateTimePage::createControls() {
     summerTimeMode_->addItems({QStringLiteral("Не учитывать"), QStringLiteral("Учитывать")});
     place(summerTimeMode_, kSummerTimeModeId, 140, 50, 80, 12);
 
-    place(new QLabel(QStringLiteral("* указание пустых полей времени и даты приведет к "
-                                    "установке текущих значений времени"),
-                     this),
-          0, 15, 82, 305, 8);
-    place(new QLabel(QStringLiteral(
-                         "и даты. Не забудьте проверить правильность настройки часов компьютера."),
-                     this),
-          0, 15, 92, 305, 8);
+    // The note's two lines are one sentence, wrapped to the page's width.
+    auto* note = new QLabel(QStringLiteral("* указание пустых полей времени и даты приведет к "
+                                           "установке текущих значений времени и даты. Не "
+                                           "забудьте проверить правильность настройки часов "
+                                           "компьютера."),
+                            this);
+    note->setWordWrap(true);
+    note->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    place(note, 0, 15, 78, 305, 26);
 }
 
 void DateTimePage::toControls() {

@@ -1,7 +1,274 @@
+#include "pages/data/HolidaysPage.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpressionValidator>
+#include <optional>
+#include <string>
+#include <variant>
+
+#include "app/Application.h"
+#include "app/DataFiles.h"
+#include "app/DialogLayout.h"
+#include "app/MessageBoxes.h"
+#include "app/ReportList.h"
+#include "app/Transaction.h"
 #include "pages/data/DataPages.h"
+#include "protocol/LayoutRecords.h"
+#include "protocol/ValueText.h"
 
 namespace quillet {
 
-void registerHolidaysPage() {}
+namespace {
+
+const QString kFileFilter = QStringLiteral("Праздники (*.day)|*.day|Все Файлы (*.*)|*.*||");
+const QString kMissing = QStringLiteral("-");
+
+constexpr std::array<ReportColumn, 3> kColumns = {{{"№", 10}, {"Число", 30}, {"Месяц", 60}}};
+
+QString monthName(int month) {
+    const std::string_view name = MonthNames.at(static_cast<std::size_t>(month - 1));
+    return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+}
+
+}  // namespace
+
+// --- HolidayTable ----------------------------------------------------------------------
+
+HolidayTable& HolidayTable::shared() {
+    static HolidayTable table;
+    return table;
+}
+
+bool HolidayTable::set(int index, int day, int month) {
+    HolidayDate& entry = entries_.at(static_cast<std::size_t>(index));
+    const bool valid = isValidDayOfMonth(day, month, 0);
+    entry = valid ? HolidayDate{day, month} : HolidayDate{};
+    return valid;
+}
+
+void HolidayTable::clear() {
+    entries_.fill({});
+}
+
+QString HolidayTable::fileBody() const {
+    QString body;
+    for (const HolidayDate& entry : entries_) {
+        body += QString::asprintf("%d/%02d\n", entry.day, entry.month);
+    }
+    return body;
+}
+
+bool HolidayTable::save(const QString& path) const {
+    return saveDataFile(path, fileBody());
+}
+
+HolidayTable::LoadResult HolidayTable::load(const QString& path) {
+    DataFileReader reader(path);
+    // Checked before anything is emptied: a file that cannot be read must not cost the
+    // operator the holidays on the screen.
+    if (!reader.ok()) {
+        return LoadResult::Unreadable;
+    }
+    reader.skipHeader();
+    HolidayTable loaded;
+    bool complete = true;
+    for (int i = 0; i < kCount; ++i) {
+        const std::optional<std::string> line = reader.nextLine();
+        int day = 0;
+        int month = 0;
+        if (!line || scanDayMonth(*line, day, month) < 2) {
+            complete = false;
+            continue;
+        }
+        // An invalid date ("0/00" of an empty holiday among them) stays empty unremarked.
+        loaded.set(i, day, month);
+    }
+    entries_ = loaded.entries_;
+    return complete ? LoadResult::Complete : LoadResult::Incomplete;
+}
+
+// --- HolidayDialog ---------------------------------------------------------------------
+
+HolidayDialog::HolidayDialog(const HolidayDate& date, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
+    setWindowTitle(QStringLiteral("Изменение праздника"));
+    setFont(DialogUnits::dialogFont());
+    const DialogUnits units(font());
+    setFixedSize(units.x(161), units.y(46));
+
+    units.place(new QLabel(QStringLiteral("Число:"), this), 7, 9, 28, 8);
+    dayEdit_ = new QLineEdit(this);
+    // Digits only, as typed; an empty field is left to the validity check.
+    dayEdit_->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), dayEdit_));
+    setControlId(dayEdit_, kDayId);
+    units.place(dayEdit_, 37, 7, 30, 12);
+
+    units.place(new QLabel(QStringLiteral("Месяц:"), this), 7, 27, 28, 8);
+    monthList_ = new QComboBox(this);
+    for (int month = 1; month <= 12; ++month) {
+        monthList_->addItem(monthName(month));
+    }
+    setControlId(monthList_, kMonthId);
+    units.place(monthList_, 37, 25, 60, 12);
+
+    auto* ok = new QPushButton(QStringLiteral("Изменить"), this);
+    setControlId(ok, kOkId);
+    ok->setDefault(true);
+    units.place(ok, 104, 6, 50, 14);
+    auto* cancel = new QPushButton(QStringLiteral("Отменить"), this);
+    setControlId(cancel, kCancelId);
+    units.place(cancel, 104, 24, 50, 14);
+    connect(ok, &QPushButton::clicked, this, &HolidayDialog::accept);
+    connect(cancel, &QPushButton::clicked, this, &HolidayDialog::reject);
+
+    const HolidayDate shown = date.empty() ? HolidayDate{1, 1} : date;
+    dayEdit_->setText(QString::number(shown.day));
+    monthList_->setCurrentIndex(shown.month - 1);
+    dayEdit_->setFocus();
+    dayEdit_->selectAll();
+}
+
+void HolidayDialog::accept() {
+    day_ = textAsInt(dayEdit_->text().toStdString());
+    month_ = monthList_->currentIndex() + 1;
+    QDialog::accept();
+}
+
+// --- HolidaysPage ----------------------------------------------------------------------
+
+HolidaysPage::HolidaysPage(QWidget* parent) : TabPage(parent) {
+    Application::instance().registerFileType(QStringLiteral("day"), QStringLiteral("Праздники"));
+    createControls();
+    list_->setColumns(kColumns);
+    showRows();
+    individual_->setChecked(true);
+}
+
+void HolidaysPage::createControls() {
+    const DialogUnits units(font());
+    const auto place = [&units](QWidget* control, int id, int x, int y, int w, int h) {
+        units.place(control, x, y, w, h);
+        if (id != 0) {
+            setControlId(control, id);
+        }
+    };
+    list_ = new ReportList(this);
+    place(list_, kListId, 7, 7, 200, 98);
+    connect(list_, &QTreeWidget::itemDoubleClicked, this, &HolidaysPage::editHoliday);
+
+    place(new QGroupBox(QStringLiteral("Команда"), this), 0, 215, 3, 108, 46);
+    individual_ = new QRadioButton(QStringLiteral("Индивидуальная"), this);
+    place(individual_, kIndividualId, 223, 17, 95, 10);
+    group_ = new QRadioButton(QStringLiteral("Групповая"), this);
+    place(group_, kGroupId, 223, 32, 95, 10);
+
+    place(new QLabel(QStringLiteral(
+                         "* редактирование праздников - двойной щелчок мыши по порядковому номеру"),
+                     this),
+          0, 7, 111, 316, 8);
+}
+
+void HolidaysPage::showRow(int index) {
+    const HolidayDate& entry = HolidayTable::shared().at(index);
+    list_->setRow(index,
+                  {QString::number(index), entry.empty() ? kMissing : QString::number(entry.day),
+                   entry.empty() ? kMissing : monthName(entry.month)});
+}
+
+void HolidaysPage::showRows() {
+    for (int i = 0; i < HolidayTable::kCount; ++i) {
+        showRow(i);
+    }
+}
+
+void HolidaysPage::readFromDevice() {
+    HolidayTable& table = HolidayTable::shared();
+    table.clear();
+    showRows();
+    // Every number is asked for whatever became of the one before.
+    for (int i = 0; i < HolidayTable::kCount; ++i) {
+        LayoutRecord reply = Holiday{};
+        if (executeCommand(kReadHoliday, HolidayNumber{i + 1}, &reply) == 1) {
+            if (const auto* read = std::get_if<Holiday>(&reply)) {
+                table.set(i, read->day, read->month);
+            }
+        }
+        showRow(i);
+    }
+}
+
+void HolidaysPage::writeToDevice() {
+    const std::size_t slot = individual_->isChecked() ? kSetHoliday : kSetHolidayGroup;
+    const HolidayTable& table = HolidayTable::shared();
+    // All sixteen, so that an emptied holiday is cleared in the meter as well.
+    for (int i = 0; i < HolidayTable::kCount; ++i) {
+        const HolidayDate& entry = table.at(i);
+        executeCommand(slot, Holiday{i + 1, entry.day, entry.month, 0}, nullptr);
+    }
+}
+
+void HolidaysPage::readFromFile() {
+    const QString path = Application::instance().fileDialogs().openFileName(this, kFileFilter);
+    if (path.isEmpty()) {
+        return;
+    }
+    const HolidayTable::LoadResult result = HolidayTable::shared().load(path);
+    showRows();
+    if (result == HolidayTable::LoadResult::Unreadable) {
+        showWarning(this, QStringLiteral("Ошибка при загрузке праздников из файла"));
+    } else if (result == HolidayTable::LoadResult::Incomplete) {
+        showInformation(this, QStringLiteral("Не все данные были успешно прочитаны"));
+    }
+}
+
+void HolidaysPage::writeToFile() {
+    const QString path = Application::instance().fileDialogs().saveFileName(this, kFileFilter,
+                                                                            QStringLiteral("day"));
+    if (path.isEmpty()) {
+        return;
+    }
+    if (!HolidayTable::shared().save(path)) {
+        showWarning(this, QStringLiteral("Ошибка при сохранении праздников в файл"));
+    }
+}
+
+void HolidaysPage::onExchangeBegin() {
+    exchanging_ = true;
+}
+
+void HolidaysPage::onExchangeEnd() {
+    exchanging_ = false;
+}
+
+void HolidaysPage::editHoliday(QTreeWidgetItem* item, int column) {
+    // While the line is busy the rows belong to the running operation.
+    if (exchanging_ || item == nullptr || column != 0) {
+        return;
+    }
+    const int index = list_->indexOfTopLevelItem(item);
+    if (index < 0 || index >= HolidayTable::kCount) {
+        return;
+    }
+    HolidayTable& table = HolidayTable::shared();
+    HolidayDialog dialog(table.at(index), this);
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    table.set(index, dialog.day(), dialog.month());
+    showRow(index);
+}
+
+void registerHolidaysPage() {
+    PageFactory::instance().add(HolidaysPage::kTemplateId, [](QWidget* parent) {
+        return std::make_unique<HolidaysPage>(parent);
+    });
+}
 
 }  // namespace quillet

@@ -32,6 +32,9 @@ namespace quillet::testing {
 class PageFixture : public ::testing::Test {
 protected:
     PageFixture() {
+        // The pages' file types land in the test's folder, and no database tool is started.
+        qputenv("XDG_DATA_HOME", dir.filePath("data").toUtf8());
+        qputenv("PATH", "");
         auto store = std::make_unique<QSettings>(dir.filePath("q.ini"), QSettings::IniFormat);
         store->setValue("Ports/COM2", "sim");
         app = std::make_unique<Application>(std::move(store));
@@ -42,6 +45,9 @@ protected:
     ~PageFixture() override {
         // The window asks the page's apply at exit; tests leave the page valid.
         window.reset();
+        savedDataHome_.isNull() ? qunsetenv("XDG_DATA_HOME")
+                                : qputenv("XDG_DATA_HOME", savedDataHome_);
+        qputenv("PATH", savedPath_);
     }
 
     // A modem in front of the devices that answers quickly, without echo.
@@ -175,6 +181,8 @@ protected:
         return text;
     }
 
+    QByteArray savedDataHome_ = qgetenv("XDG_DATA_HOME");
+    QByteArray savedPath_ = qgetenv("PATH");
     std::shared_ptr<int> alive_ = std::make_shared<int>(0);
     QTemporaryDir dir;
     std::unique_ptr<Application> app;

@@ -39,6 +39,12 @@ protected:
         control<QCheckBox>(Page::kUseSummerTimeId)->setChecked(useSummerTime);
         control<QComboBox>(Page::kSummerTimeModeId)->setCurrentIndex(mode);
     }
+    std::tuple<bool, bool, bool, int> choices() {
+        return {control<QCheckBox>(Page::kUseTimeId)->isChecked(),
+                control<QCheckBox>(Page::kUseDateId)->isChecked(),
+                control<QCheckBox>(Page::kUseSummerTimeId)->isChecked(),
+                control<QComboBox>(Page::kSummerTimeModeId)->currentIndex()};
+    }
     void type(const QString& time, const QString& date) {
         control<QLineEdit>(Page::kTimeId)->setText(time);
         control<QLineEdit>(Page::kDateId)->setText(date);
@@ -180,7 +186,7 @@ TEST_P(DateTimeReadTest, ReadsTheTickedValuesFromTheMeter) {
         EXPECT_EQ(time, c.useTime ? "" : "1:00");
     }
     EXPECT_EQ(texts()[1], c.dateRead ? "5/03/2024" : (c.useDate ? "" : "1/01/2000"));
-    EXPECT_EQ(control<QComboBox>(Page::kSummerTimeModeId)->currentIndex(), c.mode);
+    EXPECT_EQ(std::get<3>(choices()), c.mode);
 }
 
 constexpr std::size_t kClock = Page::kReadDateTime;
@@ -199,10 +205,7 @@ INSTANTIATE_TEST_SUITE_P(DateTime, DateTimeReadTest, ::testing::Values(
 
 TEST_F(DateTimePageTest, TickedBoxesOutliveATabChangeButTheTextsDoNot) {
     open(kDateTimeTab);
-    EXPECT_TRUE(control<QCheckBox>(Page::kUseTimeId)->isChecked());
-    EXPECT_TRUE(control<QCheckBox>(Page::kUseDateId)->isChecked());
-    EXPECT_TRUE(control<QCheckBox>(Page::kUseSummerTimeId)->isChecked());
-    EXPECT_EQ(control<QComboBox>(Page::kSummerTimeModeId)->currentIndex(), 0);
+    EXPECT_EQ(choices(), std::make_tuple(true, true, true, 0));
     EXPECT_EQ(texts(), (std::vector<QString>{"", ""}));
 
     choose(false, true, false, 1);
@@ -210,10 +213,7 @@ TEST_F(DateTimePageTest, TickedBoxesOutliveATabChangeButTheTextsDoNot) {
     window->tabs()->setCurrentIndex(kAboutTab);
     window->tabs()->setCurrentIndex(kDateTimeTab);
 
-    EXPECT_FALSE(control<QCheckBox>(Page::kUseTimeId)->isChecked());
-    EXPECT_TRUE(control<QCheckBox>(Page::kUseDateId)->isChecked());
-    EXPECT_FALSE(control<QCheckBox>(Page::kUseSummerTimeId)->isChecked());
-    EXPECT_EQ(control<QComboBox>(Page::kSummerTimeModeId)->currentIndex(), 1);
+    EXPECT_EQ(choices(), std::make_tuple(false, true, false, 1));
     EXPECT_EQ(texts(), (std::vector<QString>{"", ""}));
 }
 
