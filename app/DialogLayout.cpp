@@ -45,6 +45,13 @@ void DialogUnits::place(QWidget* control, int left, int top, int width, int heig
     control->setGeometry(rect(left, top, width, height));
 }
 
+void DialogUnits::place(QWidget* control, int id, int left, int top, int width, int height) const {
+    place(control, left, top, width, height);
+    if (id != 0) {
+        setControlId(control, id);
+    }
+}
+
 QString controlName(int id) {
     return QStringLiteral("id%1").arg(id);
 }

@@ -21,6 +21,8 @@ public:
     QRect rect(int x, int y, int width, int height) const;
     // Moves and sizes `control` to the template rectangle.
     void place(QWidget* control, int x, int y, int width, int height) const;
+    // The same, and the control keeps its template id (0: a control without one).
+    void place(QWidget* control, int id, int x, int y, int width, int height) const;
 
 private:
     int charWidth_;

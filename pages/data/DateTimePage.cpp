@@ -31,25 +31,19 @@ DateTimePage::~DateTimePage() {
 
 void DateTimePage::createControls() {
     const DialogUnits units(font());
-    const auto place = [&units](QWidget* control, int id, int x, int y, int w, int h) {
-        units.place(control, x, y, w, h);
-        if (id != 0) {
-            setControlId(control, id);
-        }
-    };
     useTime_ = new QCheckBox(QStringLiteral("Время:"), this);
-    place(useTime_, kUseTimeId, 15, 15, 120, 10);
+    units.place(useTime_, kUseTimeId, 15, 15, 120, 10);
     time_ = new TimeEdit(this);
-    place(time_, kTimeId, 140, 14, 60, 12);
+    units.place(time_, kTimeId, 140, 14, 60, 12);
     useDate_ = new QCheckBox(QStringLiteral("Дата:"), this);
-    place(useDate_, kUseDateId, 15, 33, 120, 10);
+    units.place(useDate_, kUseDateId, 15, 33, 120, 10);
     date_ = new DateEdit(this);
-    place(date_, kDateId, 140, 32, 60, 12);
+    units.place(date_, kDateId, 140, 32, 60, 12);
     useSummerTime_ = new QCheckBox(QStringLiteral("Переход на летнее время:"), this);
-    place(useSummerTime_, kUseSummerTimeId, 15, 51, 120, 10);
+    units.place(useSummerTime_, kUseSummerTimeId, 15, 51, 120, 10);
     summerTimeMode_ = new QComboBox(this);
     summerTimeMode_->addItems({QStringLiteral("Не учитывать"), QStringLiteral("Учитывать")});
-    place(summerTimeMode_, kSummerTimeModeId, 140, 50, 80, 12);
+    units.place(summerTimeMode_, kSummerTimeModeId, 140, 50, 80, 12);
 
     // The note's two lines are one sentence, wrapped to the page's width.
     auto* note = new QLabel(QStringLiteral("* указание пустых полей времени и даты приведет к "
@@ -59,7 +53,7 @@ void DateTimePage::createControls() {
                             this);
     note->setWordWrap(true);
     note->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    place(note, 0, 15, 78, 305, 26);
+    units.place(note, 0, 15, 78, 305, 26);
 }
 
 void DateTimePage::toControls() {

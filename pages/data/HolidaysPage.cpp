@@ -153,26 +153,21 @@ HolidaysPage::HolidaysPage(QWidget* parent) : TabPage(parent) {
 
 void HolidaysPage::createControls() {
     const DialogUnits units(font());
-    const auto place = [&units](QWidget* control, int id, int x, int y, int w, int h) {
-        units.place(control, x, y, w, h);
-        if (id != 0) {
-            setControlId(control, id);
-        }
-    };
     list_ = new ReportList(this);
-    place(list_, kListId, 7, 7, 200, 98);
+    units.place(list_, kListId, 7, 7, 200, 98);
     connect(list_, &QTreeWidget::itemDoubleClicked, this, &HolidaysPage::editHoliday);
 
-    place(new QGroupBox(QStringLiteral("Команда"), this), 0, 215, 3, 108, 46);
+    units.place(new QGroupBox(QStringLiteral("Команда"), this), 0, 215, 3, 108, 46);
     individual_ = new QRadioButton(QStringLiteral("Индивидуальная"), this);
-    place(individual_, kIndividualId, 223, 17, 95, 10);
+    units.place(individual_, kIndividualId, 223, 17, 95, 10);
     group_ = new QRadioButton(QStringLiteral("Групповая"), this);
-    place(group_, kGroupId, 223, 32, 95, 10);
+    units.place(group_, kGroupId, 223, 32, 95, 10);
 
-    place(new QLabel(QStringLiteral(
-                         "* редактирование праздников - двойной щелчок мыши по порядковому номеру"),
-                     this),
-          0, 7, 111, 316, 8);
+    units.place(
+        new QLabel(QStringLiteral(
+                       "* редактирование праздников - двойной щелчок мыши по порядковому номеру"),
+                   this),
+        0, 7, 111, 316, 8);
 }
 
 void HolidaysPage::showRow(int index) {

@@ -176,34 +176,28 @@ ReadingsPage::~ReadingsPage() {
 
 void ReadingsPage::createControls() {
     const DialogUnits units(font());
-    const auto place = [&units](QWidget* control, int id, int x, int y, int w, int h) {
-        units.place(control, x, y, w, h);
-        if (id != 0) {
-            setControlId(control, id);
-        }
-    };
 
     totals_ = new ReportList(this);
-    place(totals_, kTotalsId, 7, 4, 316, 60);
+    units.place(totals_, kTotalsId, 7, 4, 316, 60);
 
     mode_ = new QComboBox(this);
     mode_->addItems({QStringLiteral("На начало месяца"), QStringLiteral("Всего за месяц")});
-    place(mode_, kModeId, 7, 68, 85, 12);
-    place(new QLabel(QStringLiteral("Месяц:"), this), 0, 102, 70, 26, 8);
+    units.place(mode_, kModeId, 7, 68, 85, 12);
+    units.place(new QLabel(QStringLiteral("Месяц:"), this), 0, 102, 70, 26, 8);
     month_ = new QComboBox(this);
     for (std::string_view name : MonthNames) {
         month_->addItem(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
     }
-    place(month_, kMonthId, 128, 68, 62, 12);
+    units.place(month_, kMonthId, 128, 68, 62, 12);
     fix_ = new QPushButton(QStringLiteral("Фиксация..."), this);
-    place(fix_, kFixId, 215, 67, 52, 14);
+    units.place(fix_, kFixId, 215, 67, 52, 14);
     connect(fix_, &QPushButton::clicked, this, &ReadingsPage::fixReadings);
     reset_ = new QPushButton(QStringLiteral("Сброс..."), this);
-    place(reset_, kResetId, 271, 67, 52, 14);
+    units.place(reset_, kResetId, 271, 67, 52, 14);
     connect(reset_, &QPushButton::clicked, this, &ReadingsPage::resetReadings);
 
     monthReadings_ = new ReportList(this);
-    place(monthReadings_, kMonthReadingsId, 7, 84, 316, 44);
+    units.place(monthReadings_, kMonthReadingsId, 7, 84, 316, 44);
 
     // Both lists have the width of the totals list, so both get its column widths.
     totals_->setColumns(kColumns);

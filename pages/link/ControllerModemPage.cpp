@@ -30,22 +30,18 @@ ControllerModemPage::~ControllerModemPage() {
 
 void ControllerModemPage::createControls() {
     const DialogUnits units(font());
-    const auto place = [&units](QWidget* control, int id, int x, int y, int w, int h) {
-        units.place(control, x, y, w, h);
-        setControlId(control, id);
-    };
     useInit_ = new QCheckBox(QStringLiteral("Строка инициализации модема:"), this);
-    place(useInit_, kUseInitId, 14, 22, 120, 10);
+    units.place(useInit_, kUseInitId, 14, 22, 120, 10);
     init_ = new QLineEdit(this);
-    place(init_, kInitId, 138, 21, 170, 12);
+    units.place(init_, kInitId, 138, 21, 170, 12);
     useTimeout_ = new QCheckBox(QStringLiteral("Тайм-аут модема (мин):"), this);
-    place(useTimeout_, kUseTimeoutId, 14, 44, 120, 10);
+    units.place(useTimeout_, kUseTimeoutId, 14, 44, 120, 10);
     timeout_ = new QLineEdit(this);
     timeout_->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), timeout_));
-    place(timeout_, kTimeoutId, 138, 43, 30, 12);
+    units.place(timeout_, kTimeoutId, 138, 43, 30, 12);
     restore_ = new QPushButton(QStringLiteral("Из ПЗУ..."), this);
-    place(restore_, kRestoreId, 138, 66, 60, 14);
+    units.place(restore_, kRestoreId, 138, 66, 60, 14);
     connect(restore_, &QPushButton::clicked, this, &ControllerModemPage::restoreFromMemory);
 }
 

@@ -62,46 +62,40 @@ ControllerPage::ControllerPage(QWidget* parent) : TabPage(parent) {
 
 void ControllerPage::createControls() {
     const DialogUnits units(font());
-    const auto place = [&units](QWidget* control, int id, int x, int y, int w, int h) {
-        units.place(control, x, y, w, h);
-        if (id != 0) {
-            setControlId(control, id);
-        }
-    };
     const auto readOnlyEdit = [this] {
         auto* edit = new QLineEdit(this);
         edit->setReadOnly(true);
         return edit;
     };
 
-    place(new QGroupBox(QStringLiteral("Текущие установки"), this), 0, 7, 3, 210, 50);
-    place(new QLabel(QStringLiteral("Адрес контролера:"), this), 0, 15, 18, 90, 8);
+    units.place(new QGroupBox(QStringLiteral("Текущие установки"), this), 0, 7, 3, 210, 50);
+    units.place(new QLabel(QStringLiteral("Адрес контролера:"), this), 0, 15, 18, 90, 8);
     address_ = new HistoryComboBox(this);
     address_->setEditable(true);
-    place(address_, kAddressId, 108, 16, 30, 12);
+    units.place(address_, kAddressId, 108, 16, 30, 12);
     auto* note = new QLabel(QStringLiteral("(адрес задается перемычкой)"), this);
     note->setEnabled(false);
-    place(note, 0, 142, 18, 72, 8);
-    place(new QLabel(QStringLiteral("Скорость обмена (бит/с):"), this), 0, 15, 36, 90, 8);
+    units.place(note, 0, 142, 18, 72, 8);
+    units.place(new QLabel(QStringLiteral("Скорость обмена (бит/с):"), this), 0, 15, 36, 90, 8);
     currentRateEdit_ = readOnlyEdit();
-    place(currentRateEdit_, kCurrentRateId, 108, 34, 40, 12);
+    units.place(currentRateEdit_, kCurrentRateId, 108, 34, 40, 12);
 
-    place(new QGroupBox(QStringLiteral("Новые установки"), this), 0, 222, 3, 100, 50);
+    units.place(new QGroupBox(QStringLiteral("Новые установки"), this), 0, 222, 3, 100, 50);
     newRate_ = new QComboBox(this);
-    place(newRate_, kNewRateId, 230, 16, 50, 12);
+    units.place(newRate_, kNewRateId, 230, 16, 50, 12);
     change_ = new QPushButton(QStringLiteral("Изменить..."), this);
-    place(change_, kChangeId, 230, 33, 60, 14);
+    units.place(change_, kChangeId, 230, 33, 60, 14);
     connect(change_, &QPushButton::clicked, this, &ControllerPage::changeSpeed);
 
-    place(new QLabel(QStringLiteral("Тест контролера:"), this), 0, 15, 66, 90, 8);
+    units.place(new QLabel(QStringLiteral("Тест контролера:"), this), 0, 15, 66, 90, 8);
     testEdit_ = readOnlyEdit();
-    place(testEdit_, kTestId, 108, 64, 100, 12);
-    place(new QLabel(QStringLiteral("Версия контролера:"), this), 0, 15, 84, 90, 8);
+    units.place(testEdit_, kTestId, 108, 64, 100, 12);
+    units.place(new QLabel(QStringLiteral("Версия контролера:"), this), 0, 15, 84, 90, 8);
     versionEdit_ = readOnlyEdit();
-    place(versionEdit_, kVersionId, 108, 82, 100, 12);
-    place(new QLabel(QStringLiteral("Производная команда:"), this), 0, 15, 102, 90, 8);
+    units.place(versionEdit_, kVersionId, 108, 82, 100, 12);
+    units.place(new QLabel(QStringLiteral("Производная команда:"), this), 0, 15, 102, 90, 8);
     lastCommandEdit_ = readOnlyEdit();
-    place(lastCommandEdit_, kLastCommandId, 108, 100, 100, 12);
+    units.place(lastCommandEdit_, kLastCommandId, 108, 100, 100, 12);
 }
 
 void ControllerPage::showValues() {

@@ -63,38 +63,33 @@ ModemPage::~ModemPage() {
 
 void ModemPage::createControls() {
     const DialogUnits units(font());
-    const auto place = [&units](QWidget* control, int id, int x, int y, int w, int h) {
-        units.place(control, x, y, w, h);
-        if (id != 0) {
-            setControlId(control, id);
-        }
-    };
 
-    place(new QGroupBox(QStringLiteral("Строка инициализации"), this), 0, 7, 3, 250, 30);
+    units.place(new QGroupBox(QStringLiteral("Строка инициализации"), this), 0, 7, 3, 250, 30);
     init_ = new QLineEdit(this);
-    place(init_, kInitId, 15, 16, 234, 12);
+    units.place(init_, kInitId, 15, 16, 234, 12);
 
-    place(new QGroupBox(QStringLiteral("Номер для дозвона"), this), 0, 7, 37, 250, 30);
-    place(new QLabel(QStringLiteral("Префикс:"), this), 0, 15, 51, 32, 8);
+    units.place(new QGroupBox(QStringLiteral("Номер для дозвона"), this), 0, 7, 37, 250, 30);
+    units.place(new QLabel(QStringLiteral("Префикс:"), this), 0, 15, 51, 32, 8);
     prefix_ = new QLineEdit(this);
-    place(prefix_, kPrefixId, 48, 49, 50, 12);
-    place(new QLabel(QStringLiteral("Номер:"), this), 0, 106, 51, 26, 8);
+    units.place(prefix_, kPrefixId, 48, 49, 50, 12);
+    units.place(new QLabel(QStringLiteral("Номер:"), this), 0, 106, 51, 26, 8);
     number_ = new HistoryComboBox(this);
     number_->setEditable(true);
-    place(number_, kNumberId, 134, 49, 115, 12);
+    units.place(number_, kNumberId, 134, 49, 115, 12);
 
-    place(new QGroupBox(QStringLiteral("Связь по командной строке"), this), 0, 7, 71, 250, 55);
+    units.place(new QGroupBox(QStringLiteral("Связь по командной строке"), this), 0, 7, 71, 250,
+                55);
     modEnable_ = new QCheckBox(QStringLiteral("Использовать связь по командной строке"), this);
-    place(modEnable_, kModEnableId, 15, 82, 200, 10);
-    place(new QLabel(QStringLiteral("Команда:"), this), 0, 15, 97, 34, 8);
+    units.place(modEnable_, kModEnableId, 15, 82, 200, 10);
+    units.place(new QLabel(QStringLiteral("Команда:"), this), 0, 15, 97, 34, 8);
     modCommand_ = new QLineEdit(this);
-    place(modCommand_, kModCommandId, 72, 95, 177, 12);
-    place(new QLabel(QStringLiteral("Тайм-аут (мин):"), this), 0, 15, 111, 56, 8);
+    units.place(modCommand_, kModCommandId, 72, 95, 177, 12);
+    units.place(new QLabel(QStringLiteral("Тайм-аут (мин):"), this), 0, 15, 111, 56, 8);
     modTime_ = new QLineEdit(this);
     // Digits only, as typed; a pasted or stored text is still checked by apply.
     modTime_->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), modTime_));
-    place(modTime_, kModTimeId, 72, 109, 24, 12);
+    units.place(modTime_, kModTimeId, 72, 109, 24, 12);
 
     struct ButtonEntry {
         int id;
@@ -110,7 +105,7 @@ void ModemPage::createControls() {
     int y = 8;
     for (std::size_t i = 0; i < std::size(entries); ++i) {
         auto* button = new QPushButton(QString::fromUtf8(entries[i].text), this);
-        place(button, entries[i].id, 266, y, 56, 14);
+        units.place(button, entries[i].id, 266, y, 56, 14);
         connect(button, &QPushButton::clicked, this, entries[i].action);
         buttons_[i] = button;
         y += 20;
