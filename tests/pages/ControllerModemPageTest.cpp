@@ -2,7 +2,6 @@
 // written, the checks that run before anything is sent, and restoring from memory.
 
 #include <QCheckBox>
-#include <QLineEdit>
 
 #include "PageFixture.h"
 #include "app/Transaction.h"
@@ -11,27 +10,28 @@
 namespace quillet {
 namespace {
 
-using testing::PageFixture;
 using Page = ControllerModemPage;
+using Codes = std::vector<std::string>;
+using Texts = std::vector<QString>;
 
 constexpr int kPageTab = 3;
-constexpr int kAboutTab = 16;
 const std::string kRomInit = "AT&F1&B1M3E0Q0&D0";
 
-class ControllerModemPageTest : public PageFixture {
+class ControllerModemPageTest : public testing::PageFixture {
 protected:
-    ControllerModemPageTest() { Page::values() = {}; }
-
+    // A fresh program and controller showing the page.
+    void start() {
+        restart();
+        Page::values() = {};
+        open(kPageTab);
+    }
     void fill(bool useInit, const QString& init, bool useTimeout, const QString& timeout) {
         control<QCheckBox>(Page::kUseInitId)->setChecked(useInit);
-        control<QLineEdit>(Page::kInitId)->setText(init);
+        setField(Page::kInitId, init);
         control<QCheckBox>(Page::kUseTimeoutId)->setChecked(useTimeout);
-        control<QLineEdit>(Page::kTimeoutId)->setText(timeout);
+        setField(Page::kTimeoutId, timeout);
     }
-    std::vector<QString> shown() {
-        return {control<QLineEdit>(Page::kInitId)->text(),
-                control<QLineEdit>(Page::kTimeoutId)->text()};
-    }
+    Texts shown() { return {fieldText(Page::kInitId), fieldText(Page::kTimeoutId)}; }
     // What the controller keeps, read past the page.
     std::pair<std::string, int> deviceValues() {
         LayoutRecord init = ModemInitString{};
@@ -41,114 +41,77 @@ protected:
         return {std::get<ModemInitString>(init).initString,
                 std::get<ModemTimeout>(timeout).minutes};
     }
-    void setDevice(const std::string& init, int minutes) {
-        LayoutRecord ack;
-        ASSERT_EQ(executeCommand(Page::kWriteInit, ModemInitString{init}, &ack), 1);
-        ASSERT_EQ(executeCommand(Page::kWriteTimeout, ModemTimeout{minutes}, &ack), 1);
+    // The page's commands among the frames seen from `from` on.
+    Codes codes(std::size_t from = 0) {
+        const Codes all = controllerCodes({"IR", "IW", "ID", "JR", "JW"});
+        return {all.begin() + std::ptrdiff_t(from), all.end()};
     }
-    std::vector<std::string> codes() { return controllerCodes({"IR", "IW", "ID", "JR", "JW"}); }
 };
 
-struct ReadCase {
-    bool useInit;
-    bool useTimeout;
-    std::vector<std::string> commands;
-    std::vector<QString> shown;
-};
-
-class ControllerModemReadTest : public ControllerModemPageTest,
-                                public ::testing::WithParamInterface<ReadCase> {};
-
-TEST_P(ControllerModemReadTest, ReadsTheTickedRowsAndKeepsThemOverATabChange) {
-    const ReadCase& c = GetParam();
-    setDevice("ATZ", 42);
-    const std::size_t before = frames().size();
-    open(kPageTab);
-    fill(c.useInit, "old", c.useTimeout, "3");
-    press(Qt::Key_F5);
-
-    const std::vector<std::string> all = codes();
-    EXPECT_EQ(
-        std::vector<std::string>(all.begin() + static_cast<std::ptrdiff_t>(before), all.end()),
-        c.commands);
-    EXPECT_EQ(shown(), c.shown);
-    window->tabs()->setCurrentIndex(kAboutTab);
-    window->tabs()->setCurrentIndex(kPageTab);
-    EXPECT_EQ(shown(), c.shown);
-    EXPECT_EQ(control<QCheckBox>(Page::kUseInitId)->isChecked(), c.useInit);
-}
-
-// clang-format off
-INSTANTIATE_TEST_SUITE_P(ControllerModem, ControllerModemReadTest, ::testing::Values(
-    ReadCase{true, true, {"IR", "JR"}, {"ATZ", "42"}},
-    ReadCase{true, false, {"IR"}, {"ATZ", "3"}},
-    ReadCase{false, true, {"JR"}, {"old", "42"}},
-    ReadCase{false, false, {}, {"old", "3"}}));
-// clang-format on
-
-struct WriteCase {
-    const char* name;
-    bool useInit;
-    QString init;
-    bool useTimeout;
-    QString timeout;
-    QString message;
-    std::vector<std::string> commands;
-    std::pair<std::string, int> device;
-};
-
-class ControllerModemWriteTest : public ControllerModemPageTest,
-                                 public ::testing::WithParamInterface<WriteCase> {};
-
-TEST_P(ControllerModemWriteTest, ChecksBothRowsBeforeSendingTheTickedOnes) {
-    const WriteCase& c = GetParam();
-    open(kPageTab);
-    fill(c.useInit, c.init, c.useTimeout, c.timeout);
-    QString seen;
-    if (!c.message.isEmpty()) {
-        answer("OK", &seen);
+TEST_F(ControllerModemPageTest, ReadsTheTickedRowsKeepsThemOverATabChangeAndRestores) {
+    start();
+    LayoutRecord ack;
+    ASSERT_EQ(executeCommand(Page::kWriteInit, ModemInitString{"ATZ"}, &ack), 1);
+    ASSERT_EQ(executeCommand(Page::kWriteTimeout, ModemTimeout{42}, &ack), 1);
+    for (const auto& [useInit, useTimeout, read, expected] :
+         {std::tuple(true, true, Codes{"IR", "JR"}, Texts{"ATZ", "42"}),
+          std::tuple(true, false, Codes{"IR"}, Texts{"ATZ", "3"}),
+          std::tuple(false, true, Codes{"JR"}, Texts{"old", "42"}),
+          std::tuple(false, false, Codes{}, Texts{"old", "3"})}) {
+        SCOPED_TRACE(::testing::Message() << useInit << useTimeout);
+        fill(useInit, "old", useTimeout, "3");
+        const std::size_t before = frames().size();
+        press(Qt::Key_F5);
+        EXPECT_EQ(codes(before), read);
+        EXPECT_EQ(shown(), expected);
+        window->tabs()->setCurrentIndex(kAboutPage);
+        window->tabs()->setCurrentIndex(kPageTab);
+        EXPECT_EQ(shown(), expected);
+        EXPECT_EQ(control<QCheckBox>(Page::kUseInitId)->isChecked(), useInit);
     }
-    press(Qt::Key_F6);
-
-    EXPECT_EQ(seen, c.message);
-    EXPECT_EQ(codes(), c.commands);
-    EXPECT_EQ(deviceValues(), c.device);
-}
-
-const QString kInitMessage = "Неверная строка инициализации модема";
-const QString kTimeoutMessage = "Неверный тайм-аут модема\nДопустимые значения: 1 ... 60 мин";
-const std::string k30(30, 'A');
-
-// clang-format off
-INSTANTIATE_TEST_SUITE_P(ControllerModem, ControllerModemWriteTest, ::testing::Values(
-    WriteCase{"Both", true, "ATE0", true, "60", {}, {"IW", "JW"}, {"ATE0", 60}},
-    WriteCase{"Init30", true, QString::fromStdString(k30), false, "", {}, {"IW"}, {k30, 5}},
-    WriteCase{"Init31", true, QString(31, 'A'), true, "7", kInitMessage, {}, {kRomInit, 5}},
-    WriteCase{"TimeoutOnly", false, QString(31, 'A'), true, "1", {}, {"JW"}, {kRomInit, 1}},
-    WriteCase{"Timeout0", true, "ATE0", true, "0", kTimeoutMessage, {}, {kRomInit, 5}},
-    WriteCase{"Timeout61", true, "ATE0", true, "61", kTimeoutMessage, {}, {kRomInit, 5}},
-    WriteCase{"TimeoutEmpty", true, "ATE0", true, "", kTimeoutMessage, {}, {kRomInit, 5}},
-    WriteCase{"NothingTicked", false, "ATE0", false, "0", {}, {}, {kRomInit, 5}}),
-    [](const auto& row) { return std::string(row.param.name); });
-// clang-format on
-
-TEST_F(ControllerModemPageTest, RestoreFromMemoryLeavesTheFieldUntilTheNextRead) {
-    setDevice("ATZ", 5);
-    open(kPageTab);
+    // Restoring from memory leaves the field as typed until the next read.
     fill(true, "mine", false, "1");
+    const QString confirm = "Подтвердите установку строки инициализациии модема из ПЗУ контролера";
+    const std::size_t before = frames().size();
     for (const char* button : {"Нет", "Да"}) {
-        QString seen;
-        bool busy = false;
-        answer(button, &seen, &busy);
-        click(Page::kRestoreId);
-        EXPECT_EQ(seen, "Подтвердите установку строки инициализациии модема из ПЗУ контролера");
-        EXPECT_TRUE(busy);
-        EXPECT_FALSE(window->isBusy());
+        EXPECT_EQ(clickAnswering(Page::kRestoreId, button), std::pair(confirm, true));
     }
-    EXPECT_EQ(codes(), (std::vector<std::string>{"IW", "JW", "ID"}));
+    EXPECT_EQ(codes(before), Codes{"ID"});
     EXPECT_EQ(shown().front(), "mine");
     press(Qt::Key_F5);
     EXPECT_EQ(shown().front(), QString::fromStdString(kRomInit));
+}
+
+TEST_F(ControllerModemPageTest, ChecksBothRowsBeforeSendingTheTickedOnes) {
+    const char* badInit = "Неверная строка инициализации модема";
+    const char* badTimeout = "Неверный тайм-аут модема\nДопустимые значения: 1 ... 60 мин";
+    const std::string a30(30, 'A'), a31(31, 'A');
+    // Each row ticked and its text; the message shown, the commands sent, what the device keeps.
+    using Row = std::tuple<bool, const char*, bool, const char*, const char*, Codes,
+                           std::pair<std::string, int>>;
+    const Row rows[] = {
+        {true, "ATE0", true, "60", "", {"IW", "JW"}, {"ATE0", 60}},
+        {true, a30.c_str(), false, "", "", {"IW"}, {a30, 5}},
+        {true, a31.c_str(), true, "7", badInit, {}, {kRomInit, 5}},
+        {false, a31.c_str(), true, "1", "", {"JW"}, {kRomInit, 1}},
+        {true, "ATE0", true, "0", badTimeout, {}, {kRomInit, 5}},
+        {true, "ATE0", true, "61", badTimeout, {}, {kRomInit, 5}},
+        {true, "ATE0", true, "", badTimeout, {}, {kRomInit, 5}},
+        {false, "ATE0", false, "0", "", {}, {kRomInit, 5}},
+    };
+    for (const auto& [useInit, init, useTimeout, timeout, message, written, device] : rows) {
+        SCOPED_TRACE(::testing::Message() << init << " " << timeout);
+        start();
+        fill(useInit, init, useTimeout, timeout);
+        QString seen;
+        if (*message != '\0') {
+            answer("OK", &seen);
+        }
+        press(Qt::Key_F6);
+        EXPECT_EQ(seen, message);
+        EXPECT_EQ(codes(), written);
+        EXPECT_EQ(deviceValues(), device);
+    }
 }
 
 }  // namespace

@@ -2,8 +2,6 @@
 // the AT dialogue of its buttons and the commands that reach the controller.
 
 #include <QCheckBox>
-#include <QComboBox>
-#include <QLineEdit>
 
 #include "PageFixture.h"
 #include "pages/link/ModemPage.h"
@@ -12,238 +10,139 @@
 namespace quillet {
 namespace {
 
-using testing::PageFixture;
+using Page = ModemPage;
+using Lines = std::vector<std::string>;
 
 constexpr int kModemTab = 1;
-constexpr int kAboutTab = 16;
-const std::string kInit = "AT&F1&B1M3E0Q0&D0";
-
-class ModemPageTest : public PageFixture {
-protected:
-    void openWith(const QString& number, bool modEnable, const QString& modCommand = "ATE0V1") {
-        open(kModemTab);
-        control<QComboBox>(ModemPage::kNumberId)->setEditText(number);
-        control<QCheckBox>(ModemPage::kModEnableId)->setChecked(modEnable);
-        control<QLineEdit>(ModemPage::kModCommandId)->setText(modCommand);
-    }
-    QString modemText(const char* caption, ModemResult result) {
-        return QString::fromStdString(modemMessageText(caption, result));
-    }
-};
-
-struct EntryCase {
-    const char* name;
-    int id;
-    QString text;
-    QString message;  // empty: accepted
-};
-
-class ModemPageEntryTest : public ModemPageTest, public ::testing::WithParamInterface<EntryCase> {};
-
-TEST_P(ModemPageEntryTest, RefusedEntryKeepsThePageAndStoresNothing) {
-    const EntryCase& c = GetParam();
-    open(kModemTab);
-    control<QLineEdit>(ModemPage::kPrefixId)->setText("ATDT");
-    control<QLineEdit>(c.id)->setText(c.text);
-    QString seen;
-    if (!c.message.isEmpty()) {
-        answer("OK", &seen);
-    }
-    window->tabs()->setCurrentIndex(kAboutTab);
-
-    EXPECT_EQ(seen, c.message);
-    const AppSettings& s = app->settings();
-    if (!c.message.isEmpty()) {
-        EXPECT_EQ(window->currentPageIndex, kModemTab);
-        EXPECT_EQ(s.numberPrefix, "ATDP");
-        // The page stays as it was left.
-        EXPECT_EQ(control<QLineEdit>(c.id)->text(), c.text);
-        control<QLineEdit>(c.id)->setText("1");  // lets the window close
-        return;
-    }
-    EXPECT_EQ(window->currentPageIndex, kAboutTab);
-    EXPECT_EQ(s.numberPrefix, "ATDT");
-    // Back on the tab, the page shows what was stored.
-    window->tabs()->setCurrentIndex(kModemTab);
-    EXPECT_EQ(control<QLineEdit>(c.id)->text(), c.text);
-    EXPECT_EQ(control<QLineEdit>(ModemPage::kPrefixId)->text(), "ATDT");
-}
-
-const QString kInitMessage = "Неверная строка инициализации модема";
-const QString kCommandMessage = "Неверная команда для удаленного модема";
+const int kButtons[] = {Page::kDialId, Page::kHangUpId, Page::kTestId, Page::kExecuteId};
 const QString kTimeMessage = "Неверное время тайм-аута\nДопустимые значения: 1 ... 15 мин";
-
-// clang-format off
-INSTANTIATE_TEST_SUITE_P(Modem, ModemPageEntryTest, ::testing::Values(
-    EntryCase{"Init30", ModemPage::kInitId, QString(30, 'A'), {}},
-    EntryCase{"Init31", ModemPage::kInitId, QString(31, 'A'), kInitMessage},
-    EntryCase{"Command30", ModemPage::kModCommandId, QString(30, 'A'), {}},
-    EntryCase{"Command31", ModemPage::kModCommandId, QString(31, 'A'), kCommandMessage},
-    EntryCase{"Time15", ModemPage::kModTimeId, "15", {}},
-    EntryCase{"Time1", ModemPage::kModTimeId, "1", {}},
-    EntryCase{"Time0", ModemPage::kModTimeId, "0", kTimeMessage},
-    EntryCase{"Time16", ModemPage::kModTimeId, "16", kTimeMessage},
-    EntryCase{"TimeWithLetter", ModemPage::kModTimeId, "5x", kTimeMessage},
-    EntryCase{"TimeEmpty", ModemPage::kModTimeId, "", kTimeMessage}),
-    [](const auto& row) { return std::string(row.param.name); });
-// clang-format on
-
-TEST_F(ModemPageTest, RefusedEntryStopsEveryButtonBeforeTheLine) {
-    addModem();
-    open(kModemTab);
-    control<QLineEdit>(ModemPage::kModTimeId)->setText("0");
-    for (int id :
-         {ModemPage::kDialId, ModemPage::kHangUpId, ModemPage::kTestId, ModemPage::kExecuteId}) {
-        QString seen;
-        answer("OK", &seen);
-        click(id);
-        EXPECT_EQ(seen, kTimeMessage) << id;
-    }
-    EXPECT_TRUE(frames().empty());
-    EXPECT_TRUE(modemLines().empty());
-    control<QLineEdit>(ModemPage::kModTimeId)->setText("1");
-}
-
-struct DialCase {
-    const char* name;
-    std::deque<sim::DialOutcome> outcomes;
-    bool echo;
-    bool modEnable;
-    std::vector<std::string> lines;
-    std::vector<std::string> commands;
-    QString message;
-};
-
-class ModemPageDialTest : public ModemPageTest, public ::testing::WithParamInterface<DialCase> {};
-
-TEST_P(ModemPageDialTest, DialsAndFollowsTheRemoteCommand) {
-    const DialCase& c = GetParam();
-    addModem(c.outcomes, c.echo);
-    openWith("5551234", c.modEnable);
-    control<QLineEdit>(ModemPage::kModTimeId)->setText("7");
-    QString seen;
-    bool busy = false;
-    answer("OK", &seen, &busy);
-    click(ModemPage::kDialId);
-
-    EXPECT_EQ(seen, c.message);
-    if (!c.message.isEmpty()) {
-        EXPECT_TRUE(busy);
-    }
-    EXPECT_FALSE(window->isBusy());
-    EXPECT_EQ(modemLines(), c.lines);
-    EXPECT_EQ(controllerCodes({"A"}), c.commands);
-    if (!c.commands.empty()) {
-        // The time-out as one hex digit, then the command line.
-        EXPECT_EQ(frames().front().rfind("&0MA7ATE0V1", 0), 0u) << frames().front();
-    }
-    const bool connected =
-        withSimulator([](sim::LineSimulator& s) { return s.modem()->carrier(); });
-    EXPECT_EQ(connected, c.message.isEmpty());
-}
-
+const QString kConfirm = "Подтвердите выполнение команды удаленного модема";
+const std::string kInit = "AT&F1&B1M3E0Q0&D0\r\n";
 const std::string kDial = "ATDP5551234\r\n";
 const std::string kHangUp = "ATH\r\n";
 
-// clang-format off
-INSTANTIATE_TEST_SUITE_P(Modem, ModemPageDialTest, ::testing::Values(
-    DialCase{"Plain", {sim::DialOutcome::Connect}, false, false,
-             {kHangUp, kInit + "\r\n", kDial}, {}, {}},
-    // The echo of the init line is an unknown answer, which counts as success.
-    DialCase{"EchoingModem", {sim::DialOutcome::Connect}, true, false,
-             {kHangUp, kInit + "\r\n", kDial}, {}, {}},
-    DialCase{"Busy", {sim::DialOutcome::Busy}, false, true,
-             {kHangUp, kInit + "\r\n", kDial}, {},
-             QString::fromStdString(modemMessageText("Ошибка соединения.", ModemResult::Busy))},
-    // The local modem takes the remote modem's command line and dials again.
-    DialCase{"RemoteCommand", {sim::DialOutcome::Connect}, false, true,
-             {kHangUp, kInit + "\r\n", kDial, "+++", kHangUp, "ATE0V1\r\n", kDial}, {"A"}, {}},
-    DialCase{"SecondDialFails", {sim::DialOutcome::Connect, sim::DialOutcome::NoAnswer}, false,
-             true, {kHangUp, kInit + "\r\n", kDial, "+++", kHangUp, "ATE0V1\r\n", kDial}, {"A"},
-             QString::fromStdString(
-                 modemMessageText("Ошибка повторного соединения.", ModemResult::NoAnswer))}),
-    [](const auto& row) { return std::string(row.param.name); });
-// clang-format on
-
-TEST_F(ModemPageTest, HangUpEndsTheConnectionAndDoesNothingOnAClosedPort) {
-    addModem();
-    openWith("1", false);
-    // The main window opened the port at start.
-    app->port().close();
-    click(ModemPage::kHangUpId);
-    EXPECT_TRUE(modemLines().empty());
-    EXPECT_FALSE(app->port().isOpen());
-
-    QString seen;
-    answer("OK", &seen);
-    click(ModemPage::kDialId);
-    EXPECT_EQ(seen, "") << logText();
-    ASSERT_TRUE(withSimulator([](sim::LineSimulator& s) { return s.modem()->carrier(); }));
-    app->port().clearLog();
-    click(ModemPage::kHangUpId);
-    EXPECT_EQ(modemLines(), (std::vector<std::string>{"+++", kHangUp}));
-    EXPECT_FALSE(withSimulator([](sim::LineSimulator& s) { return s.modem()->carrier(); }));
-    EXPECT_FALSE(window->isBusy());
+QString dialMessage(const char* caption, ModemResult result) {
+    return QString::fromStdString(modemMessageText(caption, result));
 }
 
-struct ButtonCase {
-    const char* name;
-    int button;
-    QString answer;  // to the confirmation, or OK
-    sim::Fault fault;
-    QString message;
-    std::vector<std::string> commands;
+class ModemPageTest : public testing::PageFixture {
+protected:
+    void openWith(const QString& number, bool modEnable, const QString& modCommand = "ATE0V1") {
+        open(kModemTab);
+        setField(Page::kNumberId, number);
+        control<QCheckBox>(Page::kModEnableId)->setChecked(modEnable);
+        setField(Page::kModCommandId, modCommand);
+    }
+    bool carrier() {
+        return withSimulator([](sim::LineSimulator& s) { return s.modem()->carrier(); });
+    }
 };
 
-class ModemPageButtonTest : public ModemPageTest,
-                            public ::testing::WithParamInterface<ButtonCase> {};
-
-TEST_P(ModemPageButtonTest, TestAndExecuteTalkToTheController) {
-    const ButtonCase& c = GetParam();
-    app->settings().errorReport = 0;
-    withSimulator([&](sim::LineSimulator& s) {
-        s.faults().script({c.fault});
-        return 0;
-    });
-    openWith("1", false, "ATS0=1");
-    QString seen;
-    bool busy = false;
-    answer(c.answer, &seen, &busy);
-    click(c.button);
-
-    EXPECT_EQ(seen, c.message);
-    EXPECT_TRUE(busy);
-    EXPECT_FALSE(window->isBusy());
-    EXPECT_EQ(controllerCodes({"T", "A"}), c.commands);
+TEST_F(ModemPageTest, RefusedEntryKeepsThePageStoresNothingAndStopsEveryButton) {
+    // The field, its text, the message (none: accepted).
+    const QString a30(30, 'A'), a31(31, 'A');
+    // clang-format off
+    const std::tuple<int, QString, QStringList> rows[] = {
+        {Page::kInitId, a30, {}}, {Page::kInitId, a31, {"Неверная строка инициализации модема"}},
+        {Page::kModCommandId, a30, {}},
+        {Page::kModCommandId, a31, {"Неверная команда для удаленного модема"}},
+        {Page::kModTimeId, "15", {}}, {Page::kModTimeId, "1", {}},
+        {Page::kModTimeId, "0", {kTimeMessage}}, {Page::kModTimeId, "16", {kTimeMessage}},
+        {Page::kModTimeId, "5x", {kTimeMessage}}, {Page::kModTimeId, "", {kTimeMessage}}};
+    // clang-format on
+    open(kModemTab);
+    for (const auto& [id, text, messages] : rows) {
+        SCOPED_TRACE(::testing::Message() << id << " " << text.toStdString());
+        const bool refused = !messages.isEmpty();
+        app->settings().numberPrefix = "ATDP";
+        window->tabs()->setCurrentIndex(kModemTab);
+        setField(Page::kPrefixId, "ATDT");
+        setField(id, text);
+        EXPECT_EQ(leave(), messages);
+        EXPECT_EQ(window->currentPageIndex, refused ? kModemTab : kAboutPage);
+        EXPECT_EQ(app->settings().numberPrefix, refused ? "ATDP" : "ATDT");
+        // Back on the tab the page shows what was stored; a refused page stays as it was left.
+        window->tabs()->setCurrentIndex(kModemTab);
+        EXPECT_EQ(fieldText(id), text);
+        EXPECT_EQ(fieldText(Page::kPrefixId), "ATDT");
+        if (refused) {
+            for (int button : kButtons) {
+                EXPECT_EQ(clickAnswering(button).first, messages.front()) << button;
+            }
+            setField(id, "1");  // valid again
+        }
+    }
+    // The buttons stopped before the line.
+    EXPECT_TRUE(frames().empty());
+    EXPECT_TRUE(modemLines().empty());
 }
 
-const QString kConfirm = "Подтвердите выполнение команды удаленного модема";
-
-// clang-format off
-INSTANTIATE_TEST_SUITE_P(Modem, ModemPageButtonTest, ::testing::Values(
-    ButtonCase{"TestAnswered", ModemPage::kTestId, "OK", sim::Fault::None,
-               "Тест выполнен успешно", {"T"}},
-    ButtonCase{"TestUnanswered", ModemPage::kTestId, "OK", sim::Fault::NoReply,
-               "Тест не выполнен", {"T"}},
-    ButtonCase{"ExecuteNo", ModemPage::kExecuteId, "Нет", sim::Fault::None, kConfirm, {}},
-    ButtonCase{"ExecuteYes", ModemPage::kExecuteId, "Да", sim::Fault::None, kConfirm, {"A"}}),
-    [](const auto& row) { return std::string(row.param.name); });
-// clang-format on
-
-TEST_F(ModemPageTest, ButtonsAreDisabledWhileAnExchangeRuns) {
-    open(kModemTab);
-    std::vector<bool> during;
-    // Looks before the answer below closes the box.
-    testing::whenModalAppears([&](QWidget*) {
-        for (int id : {ModemPage::kDialId, ModemPage::kHangUpId, ModemPage::kTestId,
-                       ModemPage::kExecuteId}) {
-            during.push_back(control<QWidget>(id)->isEnabled());
+TEST_F(ModemPageTest, DialsFollowsTheRemoteCommandAndHangsUp) {
+    using sim::DialOutcome;
+    const QString busy = dialMessage("Ошибка соединения.", ModemResult::Busy);
+    const QString again = dialMessage("Ошибка повторного соединения.", ModemResult::NoAnswer);
+    const Lines once = {kHangUp, kInit, kDial};
+    // The local modem takes the remote modem's command line and dials again.
+    const Lines twice = {kHangUp, kInit, kDial, "+++", kHangUp, "ATE0V1\r\n", kDial};
+    // Dial outcomes, echo, remote command; the modem lines, the commands, the message.
+    using Row = std::tuple<std::deque<DialOutcome>, bool, bool, Lines, Lines, QString>;
+    const Row rows[] = {
+        {{DialOutcome::Connect}, false, false, once, {}, ""},
+        // The echo of the init line is an unknown answer, which counts as success.
+        {{DialOutcome::Connect}, true, false, once, {}, ""},
+        {{DialOutcome::Busy}, false, true, once, {}, busy},
+        {{DialOutcome::Connect}, false, true, twice, {"A"}, ""},
+        {{DialOutcome::Connect, DialOutcome::NoAnswer}, false, true, twice, {"A"}, again},
+    };
+    for (const auto& [outcomes, echo, modEnable, lines, commands, message] : rows) {
+        SCOPED_TRACE(::testing::Message() << echo << modEnable << message.toStdString());
+        restart();
+        addModem(outcomes, echo);
+        openWith("5551234", modEnable);
+        setField(Page::kModTimeId, "7");
+        EXPECT_EQ(clickAnswering(Page::kDialId), std::pair(message, !message.isEmpty()));
+        EXPECT_EQ(modemLines(), lines);
+        EXPECT_EQ(controllerCodes({"A"}), commands);
+        if (!commands.empty()) {
+            // The time-out as one hex digit, then the command line.
+            EXPECT_TRUE(frames().front().starts_with("&0MA7ATE0V1")) << frames().front();
         }
-    });
-    answer("Нет");
-    click(ModemPage::kExecuteId);
-    EXPECT_EQ(during, std::vector<bool>(4, false));
-    EXPECT_TRUE(control<QWidget>(ModemPage::kDialId)->isEnabled());
+        EXPECT_EQ(carrier(), message.isEmpty());
+        // Hanging up escapes to the command mode first.
+        app->port().clearLog();
+        click(Page::kHangUpId);
+        EXPECT_EQ(modemLines(), (message.isEmpty() ? Lines{"+++", kHangUp} : Lines{kHangUp}));
+        EXPECT_FALSE(carrier());
+    }
+}
+
+TEST_F(ModemPageTest, TestAndExecuteTalkToTheControllerWithTheButtonsDisabled) {
+    // The button, the answer to its box, the fault; the box's text and the commands sent.
+    using Row = std::tuple<int, const char*, sim::Fault, QString, Lines>;
+    const Row rows[] = {
+        {Page::kTestId, "OK", sim::Fault::None, "Тест выполнен успешно", {"T"}},
+        {Page::kTestId, "OK", sim::Fault::NoReply, "Тест не выполнен", {"T"}},
+        {Page::kExecuteId, "Нет", sim::Fault::None, kConfirm, {}},
+        {Page::kExecuteId, "Да", sim::Fault::None, kConfirm, {"A"}},
+    };
+    for (const auto& [button, reply, fault, message, commands] : rows) {
+        SCOPED_TRACE(message.toStdString() + reply);
+        restart();
+        app->settings().errorReport = 0;
+        withSimulator([&](sim::LineSimulator& s) { s.faults().script({fault}); });
+        openWith("1", false, "ATS0=1");
+        std::vector<bool> during;
+        // Looks before the answer closes the box.
+        testing::whenModalAppears([&](QWidget*) {
+            for (int id : kButtons) {
+                during.push_back(control<QWidget>(id)->isEnabled());
+            }
+        });
+        EXPECT_EQ(clickAnswering(button, reply), std::pair(message, true));
+        EXPECT_EQ(during, std::vector<bool>(4, false));
+        EXPECT_TRUE(control<QWidget>(Page::kDialId)->isEnabled());
+        EXPECT_EQ(controllerCodes({"T", "A"}), commands);
+    }
 }
 
 }  // namespace

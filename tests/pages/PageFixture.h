@@ -5,10 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QComboBox>
+#include <QLineEdit>
 #include <QSettings>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <deque>
@@ -18,9 +21,11 @@
 #include <vector>
 
 #include "GuiTestHelpers.h"
+#include "ScopedMessageBoxes.h"
 #include "app/Application.h"
 #include "app/DialogLayout.h"
 #include "app/MainWindow.h"
+#include "app/PageInfo.h"
 #include "app/TabPage.h"
 #include "pages/data/DataPages.h"
 #include "pages/link/LinkPages.h"
@@ -35,10 +40,7 @@ protected:
         // The pages' file types land in the test's folder, and no database tool is started.
         qputenv("XDG_DATA_HOME", dir.filePath("data").toUtf8());
         qputenv("PATH", "");
-        auto store = std::make_unique<QSettings>(dir.filePath("q.ini"), QSettings::IniFormat);
-        store->setValue("Ports/COM2", "sim");
-        app = std::make_unique<Application>(std::move(store));
-        app->loadSettings();
+        restart();
         registerLinkPages();
         registerDataPages();
     }
@@ -50,16 +52,24 @@ protected:
         qputenv("PATH", savedPath_);
     }
 
-    // A modem in front of the devices that answers quickly, without echo.
+    // A fresh application on the same settings file, as the next run of the program.
+    void restart() {
+        window.reset();
+        app.reset();
+        auto store = std::make_unique<QSettings>(dir.filePath("q.ini"), QSettings::IniFormat);
+        store->setValue("Ports/COM2", "sim");
+        app = std::make_unique<Application>(std::move(store));
+        app->loadSettings();
+    }
+
+    // A modem in front of the devices of `options` that answers quickly, without echo.
     void addModem(std::deque<sim::DialOutcome> outcomes = {sim::DialOutcome::Connect},
-                  bool echo = false) {
-        sim::SimulatorOptions options;
-        sim::ModemOptions modem;
+                  bool echo = false, sim::SimulatorOptions options = {}) {
+        sim::ModemOptions& modem = options.modem.emplace();
         modem.echo = echo;
         modem.dialOutcomes = std::move(outcomes);
         modem.dialTime = std::chrono::milliseconds(150);
         modem.guardTime = std::chrono::milliseconds(120);
-        options.modem = modem;
         app->replaceSimulator(options);
     }
 
@@ -74,9 +84,12 @@ protected:
         return *window;
     }
 
+    // The page's control first: a page may reuse an id of the window's own controls.
     template <typename T>
     T* control(int id) const {
-        T* found = window->findChild<T*>(controlName(id));
+        QWidget* page = window->currentPage();
+        T* found = page != nullptr ? page->findChild<T*>(controlName(id)) : nullptr;
+        found = found != nullptr ? found : window->findChild<T*>(controlName(id));
         EXPECT_NE(found, nullptr) << "control " << id;
         return found;
     }
@@ -88,6 +101,33 @@ protected:
         QTest::keyClick(window.get(), key);
     }
     void click(int id) { QTest::mouseClick(control<QWidget>(id), Qt::LeftButton); }
+    // The text of a line edit or an editable combo box.
+    QString fieldText(int id) const {
+        auto* box = qobject_cast<QComboBox*>(control<QWidget>(id));
+        return box != nullptr ? box->currentText() : control<QLineEdit>(id)->text();
+    }
+    void setField(int id, const QString& text) const {
+        if (auto* box = qobject_cast<QComboBox*>(control<QWidget>(id))) {
+            box->setEditText(text);
+        } else {
+            control<QLineEdit>(id)->setText(text);
+        }
+    }
+    // Clicks control `id` and answers its message box with `button`: returns the box's text
+    // and whether the window was busy meanwhile. The exchange has ended by the return.
+    std::pair<QString, bool> clickAnswering(int id, const QString& button = "OK") {
+        box_ = {};
+        answer(button, &box_.first, &box_.second);
+        click(id);
+        EXPECT_FALSE(window->isBusy());
+        return box_;
+    }
+    // Switches to the about tab; returns the messages shown on the way.
+    QStringList leave() {
+        ScopedMessageBoxes boxes;
+        window->tabs()->setCurrentIndex(kAboutPage);
+        return boxes.texts;
+    }
 
     template <typename F>
     auto withSimulator(F f) {
@@ -103,19 +143,15 @@ protected:
     std::vector<std::string> controllerCodes(const std::vector<std::string>& codes) {
         std::vector<std::string> seen;
         for (const std::string& frame : frames()) {
-            std::string match = "?";
-            for (const std::string& code : codes) {
-                if (frame.rfind("&0M" + code, 0) == 0) {
-                    match = code;
-                }
-            }
-            seen.push_back(match);
+            const auto code = std::ranges::find_if(
+                codes, [&](const std::string& c) { return frame.starts_with("&0M" + c); });
+            seen.push_back(code == codes.end() ? "?" : *code);
         }
         return seen;
     }
     // Answers the next message box with `button`; its text and whether the main window was
-    // busy meanwhile land in the arguments.
-    // An answer still waiting when the test ends does nothing later.
+    // busy meanwhile land in the arguments. An answer still waiting when the test ends does nothing
+    // later.
     void answer(const QString& button, QString* seen = nullptr, bool* busy = nullptr) {
         std::weak_ptr<int> test = alive_;
         whenModalAppears([this, test, button, seen, busy](QWidget* modal) {
@@ -137,46 +173,29 @@ protected:
             }
         });
     }
-    // The AT lines and escapes the port sent, in order.
+    // The AT lines and escapes the port sent, in order: the text of the 0xFF records.
     std::vector<std::string> modemLines() {
-        const std::vector<std::uint8_t> bytes = app->port().log().snapshot().inOrder();
+        const std::vector<std::uint8_t> log = app->port().log().snapshot().inOrder();
         std::vector<std::string> lines;
-        std::size_t i = 0;
-        while (i + 1 < bytes.size()) {
-            if (bytes[i] != 0x00) {
-                ++i;
-                continue;
-            }
-            const std::uint8_t tag = bytes[i + 1];
-            std::size_t end = i + 2;
-            while (end < bytes.size() && bytes[end] != 0x00) {
-                ++end;
-            }
-            const std::string text(bytes.begin() + static_cast<std::ptrdiff_t>(i + 2),
-                                   bytes.begin() + static_cast<std::ptrdiff_t>(end));
+        for (const QByteArray& record :
+             QByteArray(reinterpret_cast<const char*>(log.data()), qsizetype(log.size()))
+                 .split(0)) {
+            const std::string text = record.mid(1).toStdString();
             // Lines sent end in CR LF; an echo comes back only up to its CR.
-            const bool sent = text.size() >= 2 && text.compare(text.size() - 2, 2, "\r\n") == 0;
-            if (tag == 0xFF && ((text.rfind("AT", 0) == 0 && sent) || text == "+++")) {
+            if (record.startsWith('\xFF') &&
+                ((text.starts_with("AT") && text.ends_with("\r\n")) || text == "+++")) {
                 lines.push_back(text);
             }
-            i = end;
         }
         return lines;
     }
-
     // The whole exchange log, readable, for failure messages.
     std::string logText() {
         std::string text;
         for (std::uint8_t b : app->port().log().snapshot().inOrder()) {
-            if (b == 0x00) {
-                text += "\n| ";
-            } else if (b < 0x20 || b >= 0x7F) {
-                char hex[8];
-                std::snprintf(hex, sizeof hex, "<%02X>", b);
-                text += hex;
-            } else {
-                text += static_cast<char>(b);
-            }
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "<%02X>", b);
+            text += b == 0x00 ? "\n| " : b < 0x20 || b >= 0x7F ? hex : std::string(1, char(b));
         }
         return text;
     }
@@ -184,6 +203,7 @@ protected:
     QByteArray savedDataHome_ = qgetenv("XDG_DATA_HOME");
     QByteArray savedPath_ = qgetenv("PATH");
     std::shared_ptr<int> alive_ = std::make_shared<int>(0);
+    std::pair<QString, bool> box_;
     QTemporaryDir dir;
     std::unique_ptr<Application> app;
     std::unique_ptr<MainWindow> window;

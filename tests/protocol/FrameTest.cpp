@@ -1,7 +1,9 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <random>
-#include <string>
+#include <tuple>
+#include <utility>
 
 #include "protocol/CommandTable.h"
 #include "protocol/Frame.h"
@@ -10,152 +12,87 @@
 namespace quillet {
 namespace {
 
-LinkSettings direct() {
-    LinkSettings link;
-    link.groupPassword = "G1234";
-    link.privatePassword = "Q7K2M";
-    link.address = 0;
-    link.controllerAddress = '0';
-    link.linkType = 0;
-    return link;
-}
-
-LinkSettings viaController(int linkType = 1) {
-    LinkSettings link = direct();
-    link.linkType = linkType;
-    return link;
+// Distinct group and private passwords show which one a frame carries.
+LinkSettings link(int linkType = 0, int address = 0) {
+    return {"G1234", "Q7K2M", address, '0', linkType};
 }
 
 TEST(Frame, RequestFrames) {
-    struct Row {
-        std::size_t index;
-        std::string params;
-        LinkSettings link;
-        std::string frame;
-        char end;
-    };
-    for (const Row& r : {
-             Row{122, "", direct(), "#!276\r", '\r'},
-             Row{101, "", direct(), "&0MVF9\n", '\n'},
-             Row{51, "", direct(), "#000Q7K2MS58\r", '\r'},
-             Row{9, "", direct(), "@G1234@91\r", '\r'},
-             Row{51, "", viaController(1), "&0P#000Q7K2MS58\r78\n", '\n'},
-             Row{51, "", viaController(2), "&0P#000Q7K2MS58\r78\n", '\n'},
-             // Card reader and controller frames are never wrapped; the reply still ends
-             // in LF through a controller.
-             Row{122, "", viaController(), "#!276\r", '\n'},
-             Row{101, "", viaController(), "&0MVF9\n", '\n'},
-         }) {
-        EXPECT_EQ(buildRequestFrame(r.index, r.params, r.link), r.frame) << r.index;
-        EXPECT_EQ(awaitedEndChar(r.index, r.link), r.end) << r.index;
+    using Row = std::tuple<std::size_t, std::string_view, int, std::string_view, char>;
+    for (auto [index, params, linkType, frame, end] :
+         {Row{122, "", 0, "#!276\r", '\r'}, Row{101, "", 0, "&0MVF9\n", '\n'},
+          Row{51, "", 0, "#000Q7K2MS58\r", '\r'}, Row{9, "", 0, "@G1234@91\r", '\r'},
+          Row{31, "ABCDE", 0, "#000Q7K2MPABCDEA4\r", '\r'},
+          Row{51, "", 1, "&0P#000Q7K2MS58\r78\n", '\n'},
+          Row{51, "", 2, "&0P#000Q7K2MS58\r78\n", '\n'},
+          // Card reader and controller frames are never wrapped; the reply still ends
+          // in LF through a controller.
+          Row{122, "", 1, "#!276\r", '\n'}, Row{101, "", 1, "&0MVF9\n", '\n'}}) {
+        EXPECT_EQ(buildRequestFrame(index, params, link(linkType)), frame) << index;
+        EXPECT_EQ(awaitedEndChar(index, link(linkType)), end) << index;
     }
     for (std::size_t empty : {14u, 99u, 142u, 255u}) {
-        EXPECT_FALSE(buildRequestFrame(empty, "", direct())) << empty;
+        EXPECT_FALSE(buildRequestFrame(empty, "", link())) << empty;
     }
 }
 
-TEST(Frame, ParametersGoBetweenCodeAndChecksum) {
-    const std::optional<std::string> frame = buildRequestFrame(31, "ABCDE", direct());
-    ASSERT_TRUE(frame);
-    EXPECT_EQ(frame->substr(0, 14), "#000Q7K2MPABCD");
-    EXPECT_TRUE(verifyChecksum(frame->substr(0, frame->size() - 1) + "x"));
-}
-
-TEST(Frame, VerifyChecksum) {
-    for (auto [text, valid] : {std::pair{"~!2A547\r", true},
-                               {"#!276\r", true},
-                               {"#!276x", true},  // the last character is not checked
-                               {"~!2A5c7\r", false},
-                               {"~0J155e\n", true},
-                               {"~0J155E\n", true},
-                               {"~0J155G\n", false},
-                               {"~0J15 E\n", false},
-                               {"5E\r", false},
-                               {"00\r", true},
-                               {"0\r", false},
-                               {"", false}}) {
+TEST(Frame, VerifyChecksumAndSubstring) {
+    using Check = std::pair<std::string_view, bool>;
+    for (auto [text, valid] :
+         {Check{"~!2A547\r", true}, Check{"#!276\r", true}, Check{"~!2A5c7\r", false},
+          Check{"~0J155e\n", true}, Check{"~0J155E\n", true}, Check{"~0J155G\n", false},
+          Check{"~0J15 E\n", false}, Check{"5E\r", false}, Check{"00\r", true}, Check{"0\r", false},
+          Check{"", false},
+          // the last character is not checked
+          Check{"#!276x", true}}) {
         EXPECT_EQ(verifyChecksum(text), valid) << text;
     }
-    EXPECT_EQ(appendChecksum('#', "!2", '\r'), "#!276\r");
-}
-
-TEST(Frame, SubstringIsCutAtTheEnds) {
-    for (auto [pos, length, part] : {std::tuple{0L, 3L, "abc"},
-                                     {3L, 10L, "def"},
-                                     {6L, 1L, ""},
-                                     {9L, 1L, ""},
-                                     {2L, -1L, ""},
-                                     {-1L, 2L, ""},
-                                     {1L, 0L, ""}}) {
+    using Part = std::tuple<long, long, std::string_view>;
+    for (auto [pos, length, part] :
+         {Part{0, 3, "abc"}, Part{3, 10, "def"}, Part{6, 1, ""}, Part{9, 1, ""}, Part{2, -1, ""},
+          Part{-1, 2, ""}, Part{1, 0, ""}}) {
         EXPECT_EQ(substringAt("abcdef", pos, length), part) << pos << "," << length;
     }
 }
 
-struct ReplyRow {
-    const char* name;
-    std::size_t index;
-    LinkSettings link;
-    std::string reply;
-    ReplyFault fault;
-};
-
-void PrintTo(const ReplyRow& row, std::ostream* out) {
-    *out << row.name;
-}
-
-class ReplyCheckTest : public ::testing::TestWithParam<ReplyRow> {};
-
-TEST_P(ReplyCheckTest, Verdict) {
-    const ReplyRow& r = GetParam();
+TEST(ReplyCheck, Verdicts) {
+    using enum ReplyFault;
+    struct Row {
+        std::size_t index;
+        std::string reply;
+        ReplyFault fault;
+        int linkType = 0;
+        int address = 0;
+    };
+    for (const Row& r :
+         {// A meter's reply carries its address, the command code and a checksum of
+          // either case; only the change of address is answered from another address.
+          Row{51, "~000S00A1B2C3D4E50F\r", None}, Row{51, "~000S00A1B2C3D4E50f\r", None},
+          Row{51, "~000S00A1B2C3D4E50E\r", WrongMeterReply},
+          Row{51, "~007S00A1B2C3D4E516\r", WrongMeterReply},
+          Row{51, "~007S00A1B2C3D4E516\r", None, 0, 7},
+          Row{49, "~000S00A1B2C3D4E50F\r", WrongMeterReply}, Row{30, "~123AYAE\r", None},
+          // "N" and "?" refuse; anything else, or an LF end, is a wrong reply
+          Row{31, "~000PNAC\r", MeterRefused}, Row{31, "~000P?9D\r", MeterRefused},
+          Row{31, "~000PYB7\r", None}, Row{31, "~000PXB6\r", WrongMeterReply},
+          Row{31, "~000PYB7\n", WrongMeterReply}, Row{31, "~0\r", WrongMeterReply},
+          Row{122, "~!2A547\r", None},
+          // a controller refuses with a lone "N" and answers from its own address
+          Row{107, "~0JN46\n", ControllerRefused}, Row{107, "~0JNN94\n", WrongControllerReply},
+          Row{107, "~0J155E\n", None}, Row{107, "~1J155F\n", WrongControllerReply},
+          // through a controller, meter and card replies come inside its frame
+          Row{51, "~0P~000S00A1B2C3D4E50F\r90\n", None, 1},
+          Row{51, "~0P~000S00A1B2C3D4E50F\r91\n", WrongControllerFrame, 1},
+          Row{51, "~000S00A1B2C3D4E50F\r", WrongControllerFrame, 1},
+          Row{122, "~0P~!2A547\rBD\n", None, 2}}) {
+        LayoutRecord record;
+        EXPECT_EQ(checkReply(r.index, r.reply, link(r.linkType, r.address), &record), r.fault)
+            << r.index << " " << r.reply;
+    }
+    // The body reaches the decoder whole, also out of a controller's frame.
     LayoutRecord record;
-    EXPECT_EQ(checkReply(r.index, r.reply, r.link, &record), r.fault);
-}
-
-LinkSettings atAddress(int address) {
-    LinkSettings link = direct();
-    link.address = address;
-    return link;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Replies, ReplyCheckTest,
-    ::testing::Values(
-        ReplyRow{"Meter", 51, direct(), "~000S00A1B2C3D4E50F\r", ReplyFault::None},
-        ReplyRow{"LowerCaseChecksum", 51, direct(), "~000S00A1B2C3D4E50f\r", ReplyFault::None},
-        ReplyRow{"BadChecksum", 51, direct(), "~000S00A1B2C3D4E50E\r", ReplyFault::WrongMeterReply},
-        ReplyRow{"OtherAddress", 51, direct(), "~007S00A1B2C3D4E516\r",
-                 ReplyFault::WrongMeterReply},
-        ReplyRow{"OwnAddress7", 51, atAddress(7), "~007S00A1B2C3D4E516\r", ReplyFault::None},
-        ReplyRow{"OtherCode", 49, direct(), "~000S00A1B2C3D4E50F\r", ReplyFault::WrongMeterReply},
-        ReplyRow{"NewAddressAnswersAddressChange", 30, direct(), "~123AYAE\r", ReplyFault::None},
-        ReplyRow{"Refused", 31, direct(), "~000PNAC\r", ReplyFault::MeterRefused},
-        ReplyRow{"RefusedWithQuestionMark", 31, direct(), "~000P?9D\r", ReplyFault::MeterRefused},
-        ReplyRow{"Acknowledged", 31, direct(), "~000PYB7\r", ReplyFault::None},
-        ReplyRow{"NeitherYesNorNo", 31, direct(), "~000PXB6\r", ReplyFault::WrongMeterReply},
-        ReplyRow{"EndsInLf", 31, direct(), "~000PYB7\n", ReplyFault::WrongMeterReply},
-        ReplyRow{"TooShort", 31, direct(), "~0\r", ReplyFault::WrongMeterReply},
-        ReplyRow{"CardReader", 122, direct(), "~!2A547\r", ReplyFault::None},
-        ReplyRow{"ControllerRefused", 107, direct(), "~0JN46\n", ReplyFault::ControllerRefused},
-        ReplyRow{"ControllerNOfOtherLength", 107, direct(), "~0JNN94\n",
-                 ReplyFault::WrongControllerReply},
-        ReplyRow{"Controller", 107, direct(), "~0J155E\n", ReplyFault::None},
-        ReplyRow{"OtherController", 107, direct(), "~1J155F\n", ReplyFault::WrongControllerReply},
-        ReplyRow{"Wrapped", 51, viaController(), "~0P~000S00A1B2C3D4E50F\r90\n", ReplyFault::None},
-        ReplyRow{"WrappedBadOuterChecksum", 51, viaController(), "~0P~000S00A1B2C3D4E50F\r91\n",
-                 ReplyFault::WrongControllerFrame},
-        ReplyRow{"NotWrapped", 51, viaController(), "~000S00A1B2C3D4E50F\r",
-                 ReplyFault::WrongControllerFrame},
-        ReplyRow{"WrappedCardReader", 122, viaController(2), "~0P~!2A547\rBD\n", ReplyFault::None}),
-    [](const auto& test) { return test.param.name; });
-
-TEST(ReplyCheck, DecodedValuesReachTheRecord) {
-    LayoutRecord record;
-    ASSERT_EQ(checkReply(51, "~0P~000S00A1B2C3D4E50F\r90\n", viaController(), &record),
-              ReplyFault::None);
-    const auto* serial = std::get_if<SerialNumber>(&record);
-    ASSERT_NE(serial, nullptr);
-    EXPECT_EQ(serial->serialHigh, 0x00A1);
-    EXPECT_EQ(serial->serialLow, 0xB2C3D4E5u);
+    EXPECT_EQ(checkReply(51, "~0P~000S00A1B2C3D4E50F\r90\n", link(1), &record), None);
+    EXPECT_THAT(record, testing::VariantWith<SerialNumber>(testing::FieldsAre(0xB2C3D4E5, 0xA1)));
 }
 
 TEST(ReplyCheck, Messages) {
@@ -175,33 +112,23 @@ TEST(ReplyCheck, AnyReplyIsJudgedSafelyAndAlike) {
     const std::string alphabet = "0123456789ABCDEFabcdefYNLBTOFC?~\r\n -.+x";
     for (int i = 0; i < 20000; ++i) {
         const auto index = static_cast<std::size_t>(pick(256));
-        LinkSettings link = direct();
-        link.linkType = pick(3);
-        std::string body;
-        for (int n = pick(100); n > 0; --n) {
-            body +=
-                pick(4) == 0 ? static_cast<char>(pick(256)) : alphabet[pick(int(alphabet.size()))];
+        const LinkSettings settings = link(pick(3));
+        std::string body(pick(100), ' ');
+        for (char& c : body) {
+            c = pick(4) == 0 ? static_cast<char>(pick(256)) : alphabet[pick(int(alphabet.size()))];
         }
-        std::string reply;
-        switch (pick(3)) {
-            case 0:  // a well-formed meter, card or controller frame around the body
-                reply = appendChecksum('~', "000" + std::string(commandSlot(index).code) + body,
-                                       pick(2) ? '\r' : '\n');
-                break;
-            case 1:  // the same inside a controller frame
-                reply = appendChecksum(
-                    '~',
-                    "0P" + appendChecksum('~', "000" + std::string(commandSlot(index).code) + body,
-                                          '\r'),
-                    '\n');
-                break;
-            default:
-                reply = body;
-        }
+        // A checksummed frame around the body as a meter would answer, the same inside a
+        // controller's frame, or the bare body.
+        const std::string frame = appendChecksum(
+            '~', "000" + std::string(commandSlot(index).code) + body, pick(2) ? '\r' : '\n');
+        const int kind = pick(3);
+        const std::string reply = kind == 0   ? frame
+                                  : kind == 1 ? appendChecksum('~', "0P" + frame, '\n')
+                                              : body;
         LayoutRecord first;
         LayoutRecord second;
-        const ReplyFault verdict = checkReply(index, reply, link, &first);
-        ASSERT_EQ(checkReply(index, reply, link, &second), verdict) << index << " " << reply;
+        const ReplyFault verdict = checkReply(index, reply, settings, &first);
+        ASSERT_EQ(checkReply(index, reply, settings, &second), verdict) << index << " " << reply;
         ASSERT_EQ(first.index(), second.index());
     }
 }

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <optional>
-#include <string>
+#include <tuple>
+#include <utility>
 
 #include "protocol/LocalClock.h"
 #include "protocol/ValueText.h"
@@ -10,190 +10,85 @@
 namespace quillet {
 namespace {
 
-// Sets today's date for one test.
-class FixedToday {
-public:
-    FixedToday(int year, int month, int day) {
-        setLocalClock([=] {
-            LocalDateTime now;
-            now.year = year;
-            now.month = month;
-            now.day = day;
-            return now;
-        });
+// Sets today's date for one scope.
+struct FixedToday {
+    FixedToday(int y, int m, int d) {
+        setLocalClock([=] { return LocalDateTime{y, m, d}; });
     }
     ~FixedToday() { setLocalClock({}); }
 };
 
-TEST(ValueText, DigitGroups) {
-    for (auto [text, pos, count, value] : {std::tuple{"0A1", 0u, 3u, -1.0},
-                                           {"007", 0u, 3u, 7.0},
-                                           {"x12345", 1u, 5u, 12345.0},
-                                           {"12", 0u, 3u, -1.0},
-                                           {"12", 3u, 1u, -1.0},
-                                           {"-12", 0u, 3u, -1.0},
-                                           {" 12", 0u, 3u, -1.0},
-                                           {"99999999", 0u, 8u, 99999999.0}}) {
-        EXPECT_EQ(readDigits(text, pos, count), value) << text << " " << pos << " " << count;
-    }
-    for (auto [high, low, value] : {std::tuple{'0', '0', 0},
-                                    {'F', 'f', 255},
-                                    {'a', '1', 161},
-                                    {'G', '0', -1},
-                                    {'0', ' ', -1}}) {
-        EXPECT_EQ(hexByteValue(high, low), value) << high << low;
-    }
-}
-
-TEST(ValueText, Hex48AcceptsHexDigitsOnly) {
-    struct Row {
-        std::string_view text;
-        std::size_t count;
-        bool valid;
-        std::uint32_t high;
-        std::uint32_t low;
-    };
-    for (const Row& r :
-         {Row{"00A1B2C3D4E5", 12, true, 0x00A1, 0xB2C3D4E5},
-          Row{"ffffFFFFFFFF", 12, true, 0xFFFF, 0xFFFFFFFF},
-          Row{"00A1B2C3D4E5tail", 12, true, 0x00A1, 0xB2C3D4E5}, Row{"1234", 4, true, 0, 0x1234},
-          Row{"00A1B2C3D4EZ", 12, false, 0, 0}, Row{"+0A1B2C3D4E5", 12, false, 0, 0},
-          Row{" 0A1B2C3D4E5", 12, false, 0, 0}, Row{"0x01B2C3D4E5", 12, false, 0, 0},
-          Row{"00A1-2C3D4E5", 12, false, 0, 0}, Row{"00A1B2C3", 12, false, 0, 0}}) {
-        std::uint32_t high = 7;
-        std::uint32_t low = 7;
-        EXPECT_EQ(readHex48(r.text, r.count, high, low), r.valid) << r.text;
-        if (r.valid) {
-            EXPECT_EQ(high, r.high) << r.text;
-            EXPECT_EQ(low, r.low) << r.text;
-        }
-    }
-}
-
-TEST(ValueText, DateChecks) {
-    FixedToday today(2005, 6, 15);
-    struct Row {
-        double day, month, year;
-        bool dayOfMonth, date;
-    };
-    for (const Row& r :
-         {Row{29, 2, 0, true, false}, Row{29, 2, 2004, true, true}, Row{29, 2, 2001, true, false},
-          Row{31, 4, 0, false, false}, Row{31, 12, 9999, true, true}, Row{1, 1, 10000, true, false},
-          Row{29, 2, 4, true, true}, Row{29, 2, 1, true, false}, Row{29, 2, 1900, true, false},
-          Row{29, 2, 2000, true, true}, Row{0, 1, 2005, false, false},
-          Row{1, 13, 2005, false, false}, Row{-1, 1, 2005, false, false},
-          Row{1, 1, -1, false, false}}) {
-        EXPECT_EQ(isValidDayOfMonth(r.day, r.month, r.year), r.dayOfMonth)
-            << r.day << "." << r.month << "." << r.year;
-        EXPECT_EQ(isValidDate(r.day, r.month, r.year), r.date)
-            << r.day << "." << r.month << "." << r.year;
-    }
-    EXPECT_TRUE(isValidTime(23, 59, 59));
-    EXPECT_FALSE(isValidTime(24, 0, 0));
-    EXPECT_FALSE(isValidTime(-1, 0, 0));
-}
-
+// A year of 0 stands for this year; a date is valid exactly when it has a weekday.
 TEST(ValueText, Calendar) {
-    for (auto [yy, year] : {std::pair{70.0, 2070},
-                            {71.0, 1971},
-                            {0.0, 2000},
-                            {99.0, 1999},
-                            {-1.0, -1},
-                            {100.0, -1}}) {
+    FixedToday today(2005, 6, 15);
+    using Row = std::tuple<int, int, int, bool, int>;  // date, valid day of month, weekday
+    for (auto [day, month, year, dayOfMonth, weekday] :
+         {Row{29, 2, 0, true, -1}, Row{1, 1, 0, true, 6}, Row{29, 2, 2004, true, 0},
+          Row{29, 2, 2001, true, -1}, Row{31, 4, 0, false, -1}, Row{31, 12, 9999, true, 5},
+          Row{1, 1, 10000, true, -1}, Row{29, 2, 4, true, 0}, Row{29, 2, 1, true, -1},
+          Row{29, 2, 1900, true, -1}, Row{29, 2, 2000, true, 2}, Row{0, 1, 2005, false, -1},
+          Row{1, 13, 2005, false, -1}, Row{-1, 1, 2005, false, -1}, Row{1, 1, -1, false, -1},
+          Row{1, 1, 2001, true, 1}, Row{15, 6, 2005, true, 3}, Row{1, 1, 1971, true, 5},
+          Row{1, 1, 1, true, 1}}) {
+        SCOPED_TRACE(testing::Message() << day << "." << month << "." << year);
+        EXPECT_EQ(isValidDayOfMonth(day, month, year), dayOfMonth);
+        EXPECT_EQ(isValidDate(day, month, year), weekday >= 0);
+        EXPECT_EQ(weekdayOf(day, month, year), weekday);
+    }
+    using Year = std::pair<double, int>;
+    for (auto [yy, year] : {Year{70, 2070}, Year{71, 1971}, Year{0, 2000}, Year{99, 1999},
+                            Year{-1, -1}, Year{100, -1}}) {
         EXPECT_EQ(fullYear(yy), year) << yy;
     }
-    for (auto [day, month, year, weekday] : {std::tuple{1, 1, 2001, 1},
-                                             {15, 6, 2005, 3},
-                                             {29, 2, 2004, 0},
-                                             {1, 1, 1971, 5},
-                                             {31, 12, 9999, 5},
-                                             {1, 1, 1, 1},
-                                             {29, 2, 2005, -1},
-                                             {0, 1, 2005, -1}}) {
-        EXPECT_EQ(weekdayOf(day, month, year), weekday) << day << "." << month << "." << year;
-    }
-    EXPECT_EQ(nextMonth(12), 1);
-    EXPECT_EQ(nextMonth(3), 4);
+    EXPECT_TRUE(isValidTime(23, 59, 59));
+    EXPECT_FALSE(isValidTime(24, 0, 0) || isValidTime(-1, 0, 0));
     EXPECT_EQ(daysInMonth(13), -1);
     EXPECT_EQ(daysInMonth(0), -1);
-}
-
-TEST(ValueText, TodayDecidesFebruary) {
-    struct Row {
-        int year;
-        int february;
-        int dayAfter28February;
-    };
-    for (const Row& r : {Row{2004, 29, 29}, Row{2005, 28, 1}}) {
-        FixedToday today(r.year, 2, 1);
-        EXPECT_EQ(daysInMonth(2), r.february);
-        int day = 28;
-        int month = 2;
-        advanceDay(day, month);
-        EXPECT_EQ(day, r.dayAfter28February);
-        EXPECT_EQ(weekdayOf(1, 1, 0), weekdayOf(1, 1, r.year));
+    // The day after: February's length follows this year.
+    using Step = std::array<int, 5>;  // this year, day, month, next day, next month
+    for (auto [year, day, month, nextDay, nextMonth] :
+         {Step{2004, 28, 2, 29, 2}, Step{2005, 28, 2, 1, 3}, Step{2005, 31, 12, 1, 1}}) {
+        FixedToday thisYear(year, 2, 1);
+        std::pair next{day, month};
+        advanceDay(next.first, next.second);
+        EXPECT_EQ(next, std::pair(nextDay, nextMonth)) << year;
         EXPECT_EQ(currentMonth(), 2);
     }
-    int day = 31;
-    int month = 12;
-    advanceDay(day, month);
-    EXPECT_EQ(day, 1);
-    EXPECT_EQ(month, 1);
 }
 
-TEST(ValueText, TypedTimes) {
-    struct Row {
-        std::string_view text;
-        bool valid;
-        int hours, minutes, seconds;  // seconds < 0: hours and minutes only
-    };
-    for (const Row& r :
-         {Row{"7:05", true, 7, 5, -1}, Row{"7:5", true, 7, 5, -1}, Row{"24:00", false, 0, 0, -1},
-          Row{"7:60", false, 0, 0, -1}, Row{"7:05:00", false, 0, 0, -1},
-          Row{"123:4", false, 0, 0, -1}, Row{":05", false, 0, 0, -1}, Row{"7:05 ", false, 0, 0, -1},
-          Row{"23:59:59", true, 23, 59, 59}, Row{"1:2:3", true, 1, 2, 3},
-          Row{"1:2:60", false, 0, 0, 0}, Row{"1:2", false, 0, 0, 0}}) {
-        int h = -5;
-        int m = -5;
-        int s = -5;
-        const bool valid =
-            r.seconds < 0 ? parseHourMinute(r.text, h, m) : parseHourMinuteSecond(r.text, h, m, s);
-        EXPECT_EQ(valid, r.valid) << r.text;
-        if (valid) {
-            EXPECT_EQ(h, r.hours) << r.text;
-            EXPECT_EQ(m, r.minutes) << r.text;
-            if (r.seconds >= 0) {
-                EXPECT_EQ(s, r.seconds) << r.text;
-            }
-        }
-    }
-}
-
-TEST(ValueText, TypedDates) {
+// Typed times and dates; the outputs are checked only when the text is valid, and the
+// short forms leave the third output alone.
+TEST(ValueText, TypedTimesAndDates) {
     FixedToday today(2005, 6, 15);
-    struct Row {
-        std::string_view text;
-        bool valid;
-        int day, month, year;  // year < 0: day and month only
+    using Parse = bool (*)(std::string_view, int&, int&, int&);
+    const Parse hm = [](std::string_view t, int& h, int& m, int&) {
+        return parseHourMinute(t, h, m);
     };
-    for (const Row& r : {Row{"8.3.2004", true, 8, 3, 2004}, Row{"8/03/04", true, 8, 3, 4},
-                         Row{"8\\3.2004", true, 8, 3, 2004}, Row{"29/02/01", false, 0, 0, 0},
-                         Row{"8.3.0", true, 8, 3, 0}, Row{"29.2.0", false, 0, 0, 0},
-                         Row{"8.3.20045", false, 0, 0, 0}, Row{"8-3-2004", false, 0, 0, 0},
-                         Row{"8.3", false, 0, 0, 0}, Row{"29.2", true, 29, 2, -1},
-                         Row{"31/4", false, 0, 0, -1}, Row{"8.3.", false, 0, 0, -1}}) {
-        int d = -5;
-        int m = -5;
-        int y = -5;
-        const bool valid =
-            r.year < 0 ? parseDayMonth(r.text, d, m) : parseDayMonthYear(r.text, d, m, y);
-        EXPECT_EQ(valid, r.valid) << r.text;
-        if (valid) {
-            EXPECT_EQ(d, r.day) << r.text;
-            EXPECT_EQ(m, r.month) << r.text;
-            if (r.year >= 0) {
-                EXPECT_EQ(y, r.year) << r.text;
-            }
+    const Parse dm = [](std::string_view t, int& d, int& m, int&) {
+        return parseDayMonth(t, d, m);
+    };
+    const Parse hms = parseHourMinuteSecond;
+    const Parse dmy = parseDayMonthYear;
+    struct Row {
+        Parse parse;
+        std::string_view text;
+        bool valid = false;
+        int a = 0, b = 0, c = -5;
+    };
+    for (const Row& r : {Row{hm, "7:05", true, 7, 5}, Row{hm, "7:5", true, 7, 5}, Row{hm, "24:00"},
+                         Row{hm, "7:60"}, Row{hm, "7:05:00"}, Row{hm, "123:4"}, Row{hm, ":05"},
+                         Row{hm, "7:05 "}, Row{hms, "23:59:59", true, 23, 59, 59},
+                         Row{hms, "1:2:3", true, 1, 2, 3}, Row{hms, "1:2:60"}, Row{hms, "1:2"},
+                         // dates take ".", "/" or "\" between their numbers
+                         Row{dmy, "8.3.2004", true, 8, 3, 2004}, Row{dmy, "8/03/04", true, 8, 3, 4},
+                         Row{dmy, "8\\3.2004", true, 8, 3, 2004}, Row{dmy, "29/02/01"},
+                         Row{dmy, "8.3.0", true, 8, 3, 0}, Row{dmy, "29.2.0"},
+                         Row{dmy, "8.3.20045"}, Row{dmy, "8-3-2004"}, Row{dmy, "8.3"},
+                         Row{dm, "29.2", true, 29, 2}, Row{dm, "31/4"}, Row{dm, "8.3."}}) {
+        std::array<int, 3> out{-5, -5, -5};
+        EXPECT_EQ(r.parse(r.text, out[0], out[1], out[2]), r.valid) << r.text;
+        if (r.valid) {
+            EXPECT_EQ(out, (std::array{r.a, r.b, r.c})) << r.text;
         }
     }
 }
@@ -203,85 +98,52 @@ TEST(ValueText, Formats) {
     EXPECT_EQ(formatEventTime(0, 0, 0, 7, 1, 1, 2000), "0:00:00 пр 1/01/2000");
     EXPECT_EQ(formatTime(12, 3, 4), "12:03:04");
     EXPECT_EQ(formatHourMinute(7, 5), "7:05");
-    for (auto [value, precision, text] : {std::tuple{51.1, 6, "51.1"},
-                                          {15000.0, 6, "15000"},
-                                          {1e6, 6, "1e+06"},
-                                          {0.1, 6, "0.1"},
-                                          {123456.789, 8, "123456.79"},
-                                          {-1.0, 6, "-1"}}) {
+    using Row = std::tuple<double, int, std::string_view>;
+    for (auto [value, precision, text] :
+         {Row{51.1, 6, "51.1"}, Row{15000, 6, "15000"}, Row{1e6, 6, "1e+06"}, Row{0.1, 6, "0.1"},
+          Row{123456.789, 8, "123456.79"}, Row{-1, 6, "-1"}}) {
         EXPECT_EQ(formatDouble(value, precision), text);
     }
 }
 
 TEST(ValueText, EditFieldNumbers) {
-    for (auto [text, value] : {std::pair{"", -1},
-                               {"12a", -1},
-                               {"-7", -7},
-                               {"42", 42},
-                               {" 42", 42},
-                               {"2147483646", 2147483646},
-                               {"2147483647", -1},
-                               {"-2147483648", -1},
-                               {"99999999999", -1},
-                               {"+3", 3},
-                               {"-", -1}}) {
+    using Int = std::pair<std::string_view, int>;
+    for (auto [text, value] :
+         {Int{"", -1}, Int{"12a", -1}, Int{"-7", -7}, Int{"42", 42}, Int{" 42", 42},
+          Int{"2147483646", 2147483646}, Int{"2147483647", -1}, Int{"-2147483648", -1},
+          Int{"99999999999", -1}, Int{"+3", 3}, Int{"-", -1}}) {
         EXPECT_EQ(textAsInt(text), value) << text;
     }
-    for (auto [text, value] : {std::pair{"", -1.0},
-                               {"4.1", 4.1},
-                               {"1e999", -1.0},
-                               {"4,1", -1.0},
-                               {"-2.5", -2.5},
-                               {"0", 0.0}}) {
-        EXPECT_EQ(textAsDouble(text), value) << text;
-    }
-    for (auto [text, value] : {std::pair{"", 0},
-                               {"12abc", 12},
-                               {"  -3", -3},
-                               {"x1", 0},
-                               {"99999999999", 2147483647},
-                               {"-99999999999", -2147483647 - 1}}) {
+    for (auto [text, value] :
+         {Int{"", 0}, Int{"12abc", 12}, Int{"  -3", -3}, Int{"x1", 0},
+          Int{"99999999999", 2147483647}, Int{"-99999999999", -2147483647 - 1}}) {
         EXPECT_EQ(leadingInt(text), value) << text;
     }
-    EXPECT_EQ(intText(-15), "-15");
+    using Double = std::pair<std::string_view, double>;
+    for (auto [text, value] : {Double{"", -1}, Double{"4.1", 4.1}, Double{"1e999", -1},
+                               Double{"4,1", -1}, Double{"-2.5", -2.5}, Double{"0", 0}}) {
+        EXPECT_EQ(textAsDouble(text), value) << text;
+    }
 }
 
 TEST(ValueText, DataFileLines) {
-    for (auto [line, value] : {std::pair{"123457", std::optional<double>(123457.0)},
-                               {"  -1 trailing words", -1.0},
-                               {"\t2.5e3x", 2500.0},
-                               {"+7", 7.0},
-                               {"", std::nullopt},
-                               {"   ", std::nullopt},
-                               {"kWh 5", std::nullopt},
-                               {"-", std::nullopt}}) {
+    const std::string longZeros = std::string(600, '0') + "1";
+    using Number = std::pair<std::string_view, std::optional<double>>;
+    for (auto [line, value] :
+         {Number{"123457", 123457}, Number{"  -1 trailing words", -1}, Number{"\t2.5e3x", 2500},
+          Number{"+7", 7}, Number{"1e999", HUGE_VAL}, Number{longZeros, 1},
+          Number{"", std::nullopt}, Number{"   ", std::nullopt}, Number{"kWh 5", std::nullopt},
+          Number{"-", std::nullopt}}) {
         EXPECT_EQ(scanDouble(line), value) << line;
     }
-    EXPECT_EQ(scanDouble("1e999"), HUGE_VAL);
-    const std::string longZeros = std::string(600, '0') + "1";
-    EXPECT_EQ(scanDouble(longZeros), 1.0);
-
-    struct DayMonthCase {
-        const char* line;
-        int count;
-        int day;
-        int month;
-    };
-    for (const DayMonthCase& c : {DayMonthCase{"29/02", 2, 29, 2},
-                                  {"7/1", 2, 7, 1},
-                                  {" 7/ 3", 2, 7, 3},
-                                  {"1/123", 2, 1, 12},
-                                  {"0/00", 2, 0, 0},
-                                  {"7/", 1, 7, -5},
-                                  {"7-3", 1, 7, -5},
-                                  {"/3", 0, -5, -5},
-                                  {"", 0, -5, -5},
-                                  {"99999999999/1", 2, 2147483647, 1}}) {
-        int day = -5;
-        int month = -5;
-        EXPECT_EQ(scanDayMonth(c.line, day, month), c.count) << c.line;
-        EXPECT_EQ(day, c.day) << c.line;
-        EXPECT_EQ(month, c.month) << c.line;
+    using Row = std::tuple<std::string_view, int, int, int>;  // line, count, day, month
+    for (auto [line, count, day, month] :
+         {Row{"29/02", 2, 29, 2}, Row{"7/1", 2, 7, 1}, Row{" 7/ 3", 2, 7, 3},
+          Row{"1/123", 2, 1, 12}, Row{"0/00", 2, 0, 0}, Row{"7/", 1, 7, -5}, Row{"7-3", 1, 7, -5},
+          Row{"/3", 0, -5, -5}, Row{"", 0, -5, -5}, Row{"99999999999/1", 2, 2147483647, 1}}) {
+        std::pair out{-5, -5};  // left alone where the line gives no number
+        EXPECT_EQ(scanDayMonth(line, out.first, out.second), count) << line;
+        EXPECT_EQ(out, std::pair(day, month)) << line;
     }
 }
 

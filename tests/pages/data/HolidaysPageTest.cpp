@@ -1,22 +1,9 @@
 // The holidays page against the simulated meter: the sixteen reads and writes, the *.day
 // file byte for byte, what the reader makes of damaged files, and the edit dialog.
 
-#include <QComboBox>
-#include <QFile>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
-
-#include "PageFixture.h"
-#include "ScopedMessageBoxes.h"
-#include "app/DataFiles.h"
-#include "app/ReportList.h"
+#include "DataPageTesting.h"
 #include "app/Transaction.h"
 #include "pages/data/HolidaysPage.h"
-#include "protocol/Cp1251.h"
-#include "protocol/Frame.h"
-#include "sim/Faults.h"
-#include "sim/MeterModel.h"
 
 namespace quillet {
 namespace {
@@ -24,9 +11,6 @@ namespace {
 using Page = HolidaysPage;
 using Result = HolidayTable::LoadResult;
 constexpr int kTab = 13;
-const std::string kHead = "a\r\nb\r\n\r\n";
-const std::vector<std::string> kTen = {"1/01", "2/02", "3/03", "4/04", "5/05",
-                                       "6/06", "7/07", "8/08", "9/09", "10/10"};
 
 // `count` holiday lines: `filled` first, then empty ones.
 std::string lines(std::vector<std::string> filled, const char* end = "\n", int count = 16) {
@@ -38,112 +22,90 @@ std::string lines(std::vector<std::string> filled, const char* end = "\n", int c
     return text;
 }
 
-class FixedFileDialogs : public FileDialogs {
-public:
-    QString openFileName(QWidget*, const QString&) override { return path; }
-    QString saveFileName(QWidget*, const QString& f, const QString& ext) override {
-        filter = f + "/" + ext;
-        return path;
-    }
-    QString path, filter;
-};
-
-class HolidaysPageTest : public testing::PageFixture {
+class HolidaysPageTest : public testing::DataPageFixture {
 protected:
-    HolidaysPageTest() {
-        HolidayTable::shared().clear();
-        app->settings().errorReport = 0;
-        app->setFileDialogs(std::unique_ptr<FileDialogs>(dialogs));
-    }
+    HolidaysPageTest() { HolidayTable::shared().clear(); }
     ReportList* list() { return control<ReportList>(Page::kListId); }
     QStringList row(int i) { return {list()->text(i, 0), list()->text(i, 1), list()->text(i, 2)}; }
-    QString fileWith(const std::string& bytes) {
-        QFile file(dir.filePath("in.day"));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly) &&
-                    file.write(bytes.data(), qint64(bytes.size())));
-        return file.fileName();
-    }
-    std::string body() { return HolidayTable::shared().fileBody().toStdString(); }
-    std::string frame(std::size_t slot, const QString& params) {
-        return buildRequestFrame(slot, params.toStdString(), app->settings().link()).value();
-    }
-    std::array<sim::HolidayEntry, 16>& meterHolidays(sim::LineSimulator& s) {
-        return s.devices().meter(0)->settings().holidays;
-    }
-    FixedFileDialogs* dialogs = new FixedFileDialogs;
+    std::string table() { return HolidayTable::shared().fileBody().toStdString(); }
 };
 
-struct LoadCase {
-    const char* name;
-    std::string file;  // "" a missing file, "/" a folder
-    std::string table;
-    Result result;
-};
-class HolidayLoadTest : public HolidaysPageTest, public ::testing::WithParamInterface<LoadCase> {};
-
-TEST_P(HolidayLoadTest, TakesValidDatesAndMarksMissingOrUnreadableLines) {
-    const LoadCase& c = GetParam();
-    HolidayTable table;
-    table.set(0, 9, 9);
-    const QString path = c.file.empty()  ? dir.filePath("none")
-                         : c.file == "/" ? dir.path()
-                                         : fileWith(c.file);
-    EXPECT_EQ(table.load(path), c.result);
-    EXPECT_EQ(table.fileBody().toStdString(), c.table);
+TEST_F(HolidaysPageTest, LoadTakesValidDatesAndMarksMissingOrUnreadableLines) {
+    const std::string head = "a\r\nb\r\n\r\n";
+    const std::vector<std::string> ten = {"1/01", "2/02", "3/03", "4/04", "5/05",
+                                          "6/06", "7/07", "8/08", "9/09", "10/10"};
+    // clang-format off
+    for (const auto& [file, loaded, result] : std::vector<std::tuple<std::string, std::string, Result>>{
+             {head + lines(ten, "\r\n", 10), lines(ten), Result::Incomplete},
+             // Invalid dates go silently; "0/00" is an empty holiday; the month has two digits.
+             {head + lines({"29/02", "30/02", "31/04", " 3/1x", "-1/05", "4294967297/01"}, "\r\n"),
+              lines({"29/02", "0/00", "0/00", "3/01"}), Result::Complete},
+             {head + lines({"5/05", "7/", "8/08", "7"}, "\r\n"), lines({"5/05", "0/00", "8/08"}),
+              Result::Incomplete},
+             {head + lines(ten, "\r\n") + "7/\r\n", lines(ten), Result::Complete},
+             // A file that cannot be read leaves the table as it was.
+             {"", lines({"9/09"}), Result::Unreadable}}) {
+        // clang-format on
+        HolidayTable holidays;
+        holidays.set(0, 9, 9);
+        EXPECT_EQ(holidays.load(file.empty() ? dir.filePath("none") : fileWith(file)), result)
+            << file;
+        EXPECT_EQ(holidays.fileBody().toStdString(), loaded) << file;
+    }
 }
 
-// clang-format off
-INSTANTIATE_TEST_SUITE_P(Holidays, HolidayLoadTest, ::testing::Values(
-    LoadCase{"TenLines", kHead + lines(kTen, "\r\n", 10), lines(kTen), Result::Incomplete},
-    // Invalid dates go silently; "0/00" is an empty holiday; the month has two digits.
-    LoadCase{"InvalidDates", kHead + lines({"29/02", "30/02", "31/04", " 3/1x", "-1/05",
-             "4294967297/01"}, "\r\n"), lines({"29/02", "0/00", "0/00", "3/01"}), Result::Complete},
-    LoadCase{"DayWithoutMonth", kHead + lines({"5/05", "7/", "8/08", "7"}, "\r\n"),
-             lines({"5/05", "0/00", "8/08"}), Result::Incomplete},
-    LoadCase{"LfOnly", "a\n\n" + lines({"1/05", "31/12"}), lines({"1/05", "31/12"}),
-             Result::Complete},
-    LoadCase{"HeaderWithoutEmptyLine", "a\r\n" + lines({"1/05"}, "\r\n"), lines({}),
-             Result::Incomplete},
-    LoadCase{"Garbage", kHead + std::string("\0\xff\x1b/\r\x80\r\n\x01", 10), lines({}),
-             Result::Incomplete},
-    LoadCase{"HugeLine", kHead + std::string(10 << 20, '7') + "\r\n" + lines({"1/01"}, "\r\n"),
-             lines({"0/00", "1/01"}), Result::Incomplete},
-    LoadCase{"AfterTheSixteenth", kHead + lines(kTen, "\r\n") + "7/\r\n", lines(kTen),
-             Result::Complete},
-    // A file that cannot be read leaves the table as it was.
-    LoadCase{"MissingFile", "", lines({"9/09"}), Result::Unreadable},
-    LoadCase{"Folder", "/", lines({"9/09"}), Result::Unreadable}),
-    [](const auto& row) { return std::string(row.param.name); });
-// clang-format on
-
-TEST_F(HolidaysPageTest, FileWrittenThenReadGivesTheSameTable) {
-    HolidayTable::shared().set(0, 1, 1);
-    HolidayTable::shared().set(15, 29, 2);
-    app->settings().groupPassword = "AB1";
-    app->settings().privatePassword = "Z9";
-    app->settings().address = 7;
-    app->settings().category = 5;
+// From the meter to a file and back, then to the meter by both commands; the file errors.
+TEST_F(HolidaysPageTest, ReadSaveLoadAndWriteAllSixteen) {
+    withSimulator([&](sim::LineSimulator& s) {
+        auto& held = s.devices().meter(0)->settings().holidays;
+        held = {{{8, 3, 0}, {29, 2, 1}, {5, 5, 0}}};  // 29/02 with the month + 80
+        held[15] = {31, 12, 0};
+        s.faults().script({sim::Fault::None, sim::Fault::None, sim::Fault::NoReply});
+    });
+    HolidayTable::shared().set(4, 1, 1);  // not in the meter: the read empties it
     open(kTab);
+    press(Qt::Key_F5);
+    testing::Sent sent;
+    for (int i = 1; i <= 16; ++i) {
+        sent.emplace_back(Page::kReadHoliday, QString::asprintf("%02d", i).toStdString());
+    }
+    EXPECT_EQ(frames(), framesOf(sent));
+    window->tabs()->setCurrentIndex(16);  // the table outlives the page
+    window->tabs()->setCurrentIndex(kTab);
+    const std::string read = lines({"8/03", "29/02"}, "\n", 15) + "31/12\n";
+    EXPECT_EQ(table(), read);
+    EXPECT_EQ(row(15), QStringList({"15", "31", "декабрь"}));
+
     testing::ScopedMessageBoxes boxes;
     dialogs->path = dir.filePath("h.day");
     press(Qt::Key_F8);
-    EXPECT_EQ(dialogs->filter, "Праздники (*.day)|*.day|Все Файлы (*.*)|*.*||/day");
-    QFile file(dialogs->path);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll().toStdString(),
-              utf8ToCp1251("Групповой пароль: AB1\r\nИндивидуальный пароль: Z9\r\nАдрес: 007\r\n"
-                           "Категория потребителя: 05\r\n\r\n") +
-                  lines({"1/01"}, "\r\n", 15) + "29/02\r\n");
-    const std::string saved = body();
+    EXPECT_EQ(fileBody(dialogs->path), lines({"8/03", "29/02"}, "\r\n", 15) + "31/12\r\n");
     HolidayTable::shared().clear();
     press(Qt::Key_F7);
-    EXPECT_EQ(body(), saved);
-    EXPECT_EQ(row(15), QStringList({"15", "29", "февраль"}));
+    EXPECT_EQ(table(), read);
+    EXPECT_EQ(row(1), QStringList({"1", "29", "февраль"}));
     EXPECT_TRUE(boxes.texts.isEmpty());
-
-    // Each failure has its message.
+    // All sixteen go out, the emptied ones too, by the command the radio buttons choose.
+    for (const bool group : {false, true}) {
+        control<QRadioButton>(group ? Page::kGroupId : Page::kIndividualId)->setChecked(true);
+        const std::size_t before = frames().size();
+        const auto start = std::chrono::steady_clock::now();
+        press(Qt::Key_F6);
+        const auto took = std::chrono::steady_clock::now() - start;
+        sent.clear();
+        for (int i = 0; i < 16; ++i) {
+            const HolidayDate& h = HolidayTable::shared().at(i);
+            sent.emplace_back(
+                group ? Page::kSetHolidayGroup : Page::kSetHoliday,
+                QString::asprintf("%02d%02d%02d", i + 1, h.day, h.month).toStdString());
+        }
+        EXPECT_EQ(framesSince(before), framesOf(sent));
+        if (group) {  // nobody answers a group command; the line rests after each
+            EXPECT_GE(took, 16 * CommandExecutor::kPauseAfterNoReply);
+        }
+    }
     for (const auto& [key, path, message] : std::vector<std::tuple<Qt::Key, QString, QString>>{
-             {Qt::Key_F7, fileWith(kHead + "1/03\r\n"), "Не все данные были успешно прочитаны"},
+             {Qt::Key_F7, fileWith("a\r\n\r\n1/03\r\n"), "Не все данные были успешно прочитаны"},
              {Qt::Key_F7, dir.path(), "Ошибка при загрузке праздников из файла"},
              {Qt::Key_F8, dir.filePath("no/h.day"), "Ошибка при сохранении праздников в файл"}}) {
         dialogs->path = path;
@@ -153,119 +115,40 @@ TEST_F(HolidaysPageTest, FileWrittenThenReadGivesTheSameTable) {
     }
 }
 
-TEST_F(HolidaysPageTest, ReadAsksForTheSixteenNumbersInOrderAndKeepsThemAcrossTabs) {
-    withSimulator([&](sim::LineSimulator& s) {
-        meterHolidays(s) = {{{8, 3, 0}, {29, 2, 1}, {5, 5, 0}}};  // 29/02 with the month + 80
-        meterHolidays(s)[15] = {31, 12, 0};
-        s.faults().script({sim::Fault::None, sim::Fault::None, sim::Fault::NoReply});
-        return 0;
-    });
-    HolidayTable::shared().set(4, 1, 1);  // not in the meter: the read empties it
+// Row 3 edited in turn, the dialog answered with a day of March.
+TEST_F(HolidaysPageTest, EditOkStoresAValidDateEmptiesAnInvalidOneCancelKeeps) {
+    HolidayTable::shared().set(3, 5, 5);
     open(kTab);
-    EXPECT_TRUE(control<QRadioButton>(Page::kIndividualId)->isChecked());
-    press(Qt::Key_F5);
-    std::vector<std::string> expected;
-    for (int i = 1; i <= 16; ++i) {
-        expected.push_back(frame(Page::kReadHoliday, QString::asprintf("%02d", i)));
-    }
-    EXPECT_EQ(frames(), expected);
-    window->tabs()->setCurrentIndex(16);
-    window->tabs()->setCurrentIndex(kTab);
-    EXPECT_EQ(body(), lines({"8/03", "29/02"}, "\n", 15) + "31/12\n");
-    EXPECT_EQ(row(2), QStringList({"2", "-", "-"}));
-    EXPECT_EQ(row(15), QStringList({"15", "31", "декабрь"}));
-}
-
-class HolidayWriteTest : public HolidaysPageTest, public ::testing::WithParamInterface<int> {};
-
-TEST_P(HolidayWriteTest, SendsAllSixteenAndTheMeterKeepsExactlyThem) {
-    const bool group = GetParam() == Page::kGroupId;
-    HolidayTable::shared().set(0, 8, 3);
-    HolidayTable::shared().set(7, 29, 2);
-    open(kTab);
-    control<QRadioButton>(GetParam())->setChecked(true);
-    const auto start = std::chrono::steady_clock::now();
-    press(Qt::Key_F6);
-    const auto took = std::chrono::steady_clock::now() - start;
-    std::vector<std::string> expected;
-    for (int i = 0; i < 16; ++i) {
-        const HolidayDate& h = HolidayTable::shared().at(i);
-        expected.push_back(frame(group ? Page::kSetHolidayGroup : Page::kSetHoliday,
-                                 QString::asprintf("%02d%02d%02d", i + 1, h.day, h.month)));
-    }
-    EXPECT_EQ(frames(), expected);
-    // The meter's delivered holidays are all replaced, emptied ones included.
-    withSimulator([&](sim::LineSimulator& s) {
-        for (int i = 0; i < 16; ++i) {
-            const sim::HolidayEntry& h = meterHolidays(s)[std::size_t(i)];
-            EXPECT_EQ(HolidayDate(h.day, h.month), HolidayTable::shared().at(i)) << i;
-        }
-        return 0;
-    });
-    if (group) {  // nobody answers a group command; the line rests after each
-        EXPECT_GE(took, 16 * CommandExecutor::kPauseAfterNoReply);
+    constexpr int kOk = HolidayDialog::kOkId;
+    // clang-format off
+    for (const auto& [column, busy, day, button, opened, after] :
+         std::vector<std::tuple<int, bool, QString, int, QString, HolidayDate>>{
+             {0, true, "9", kOk, "", {5, 5}},    // not during an exchange
+             {1, false, "9", kOk, "", {5, 5}},   // only from the number column
+             {0, false, "9", HolidayDialog::kCancelId, "5/4", {5, 5}},
+             {0, false, "", kOk, "5/4", {}},
+             {0, false, "8", kOk, "1/0", {8, 3}}}) {  // an empty one opens as 1 January
+        // clang-format on
+        QString shown;
+        auto live = std::make_shared<int>();  // a handler left from a row without a dialog
+        testing::whenModalAppears([&, d = day, b = button, test = std::weak_ptr(live)](QWidget* m) {
+            if (test.expired()) {
+                return;
+            }
+            auto* dayEdit = m->findChild<QLineEdit*>(controlName(HolidayDialog::kDayId));
+            auto* month = m->findChild<QComboBox*>(controlName(HolidayDialog::kMonthId));
+            shown = dayEdit->text() + "/" + QString::number(month->currentIndex());
+            dayEdit->setText(d);
+            month->setCurrentIndex(2);
+            m->findChild<QPushButton*>(controlName(b))->click();
+        });
+        busy ? window->currentPage()->onExchangeBegin() : window->currentPage()->onExchangeEnd();
+        emit list()->itemDoubleClicked(list()->topLevelItem(3), column);
+        EXPECT_EQ(shown, opened);
+        EXPECT_EQ(HolidayTable::shared().at(3), after);
+        EXPECT_EQ(row(3)[1], after.empty() ? "-" : QString::number(after.day));
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(Holidays, HolidayWriteTest,
-                         ::testing::Values(Page::kIndividualId, Page::kGroupId));
-
-struct EditCase {
-    const char* name;
-    HolidayDate before;
-    int column;  // double-clicked
-    bool busy;   // during an exchange
-    QString day;
-    int month, button;
-    QString shown;  // "day/month index" on opening; empty when no dialog opens
-    HolidayDate after;
-};
-class HolidayEditTest : public HolidaysPageTest, public ::testing::WithParamInterface<EditCase> {};
-
-TEST_P(HolidayEditTest, OkStoresAValidDateEmptiesAnInvalidOneCancelKeeps) {
-    const EditCase& c = GetParam();
-    HolidayTable::shared().set(3, c.before.day, c.before.month);
-    open(kTab);
-    QString shown;
-    testing::whenModalAppears([&, test = std::weak_ptr<int>(alive_)](QWidget* modal) {
-        if (test.expired()) {
-            return;
-        }
-        auto* day = modal->findChild<QLineEdit*>(controlName(HolidayDialog::kDayId));
-        auto* month = modal->findChild<QComboBox*>(controlName(HolidayDialog::kMonthId));
-        shown =
-            modal->windowTitle() + " " + day->text() + "/" + QString::number(month->currentIndex());
-        day->setText(c.day);
-        month->setCurrentIndex(c.month - 1);
-        modal->findChild<QPushButton*>(controlName(c.button))->click();
-    });
-    if (c.busy) {
-        window->currentPage()->onExchangeBegin();
-    }
-    const QPoint at(list()->columnViewportPosition(c.column) + 4,
-                    list()->visualItemRect(list()->topLevelItem(3)).center().y());
-    // The view takes the second press for a double click only on the row of the first.
-    QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, at);
-    QTest::mouseDClick(list()->viewport(), Qt::LeftButton, {}, at);
-    QTest::mouseRelease(list()->viewport(), Qt::LeftButton, {}, at);
-    window->currentPage()->onExchangeEnd();
-    EXPECT_EQ(shown, c.shown.isEmpty() ? c.shown : "Изменение праздника " + c.shown);
-    EXPECT_EQ(HolidayTable::shared().at(3), c.after);
-    EXPECT_EQ(row(3)[1], c.after.empty() ? "-" : QString::number(c.after.day));
-}
-
-constexpr int kOk = HolidayDialog::kOkId;
-// clang-format off
-INSTANTIATE_TEST_SUITE_P(Holidays, HolidayEditTest, ::testing::Values(
-    EditCase{"EmptyOpensAsFirstOfJanuary", {}, 0, false, "8", 3, kOk, "1/0", {8, 3}},
-    EditCase{"ThirtyFirstOfAprilEmpties", {5, 5}, 0, false, "31", 4, kOk, "5/4", {}},
-    EditCase{"TwentyNinthOfFebruary", {5, 5}, 0, false, "29", 2, kOk, "5/4", {29, 2}},
-    EditCase{"EmptyDayEmpties", {5, 5}, 0, false, "", 1, kOk, "5/4", {}},
-    EditCase{"CancelKeeps", {5, 5}, 0, false, "9", 1, HolidayDialog::kCancelId, "5/4", {5, 5}},
-    EditCase{"OnlyTheNumberColumnEdits", {5, 5}, 1, false, "9", 1, kOk, "", {5, 5}},
-    EditCase{"NotDuringAnExchange", {5, 5}, 0, true, "9", 1, kOk, "", {5, 5}}),
-    [](const auto& row) { return std::string(row.param.name); });
-// clang-format on
 
 }  // namespace
 }  // namespace quillet
