@@ -7,6 +7,12 @@ void registerDataPages() {
     registerDateTimePage();
     registerReadingsPage();
     registerHolidaysPage();
+    registerDisplayPage();
+    registerTariffsPage();
+    registerTariffSchedulePage();
+    registerGraphPage();
+    registerThresholdsPage();
+    registerPaymentPage();
 }
 
 }  // namespace quillet

@@ -9,5 +9,11 @@ void registerServicePage();
 void registerDateTimePage();
 void registerReadingsPage();
 void registerHolidaysPage();
+void registerDisplayPage();
+void registerTariffsPage();
+void registerTariffSchedulePage();
+void registerGraphPage();
+void registerThresholdsPage();
+void registerPaymentPage();
 
 }  // namespace quillet

@@ -1,0 +1,1 @@
+// the graph view comes with the consumption graph page

@@ -1,0 +1,7 @@
+#include "pages/data/DataPages.h"
+
+namespace quillet {
+
+void registerPaymentPage() {}
+
+}  // namespace quillet
