@@ -1,7 +1,417 @@
+#include "pages/data/GraphPage.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QProgressBar>
+#include <algorithm>
+#include <cctype>
+#include <climits>
+#include <cmath>
+#include <cstdlib>
+#include <variant>
+
+#include "app/Application.h"
+#include "app/DataFiles.h"
+#include "app/DialogLayout.h"
+#include "app/MessageBoxes.h"
+#include "app/Transaction.h"
 #include "pages/data/DataPages.h"
+#include "pages/data/DateTimeEdits.h"
+#include "pages/data/GraphView.h"
+#include "protocol/LocalClock.h"
+#include "protocol/ValueText.h"
 
 namespace quillet {
 
-void registerGraphPage() {}
+namespace {
+
+const QString kFileFilter = QStringLiteral("График (*.plt)|*.plt|Все Файлы (*.*)|*.*||");
+
+// The meter's counter has four digits of 10^exponent Wh: one full turn, as the power of a
+// half-hour.
+double wrapPower(double exponent) {
+    return 20.0 * std::pow(10.0, exponent);
+}
+
+// 2 x the counter difference (kW over half an hour), one turn of the counter added to
+// a negative one; still negative means the readings do not fit together.
+double powerBetween(double from, double to, double exponent) {
+    double power = 2.0 * (to - from);
+    if (power < 0) {
+        power += wrapPower(exponent);
+    }
+    return power;
+}
+
+bool isBlank(char c) {
+    return std::isspace(static_cast<unsigned char>(c)) != 0;
+}
+
+// "%d" as scanf reads it: blanks, a sign and digits, clamped to the int range; the
+// position moves past what was taken.
+std::optional<int> scanInt(std::string_view text, std::size_t& pos) {
+    std::size_t i = pos;
+    while (i < text.size() && isBlank(text[i])) {
+        ++i;
+    }
+    bool negative = false;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    long long value = 0;
+    bool any = false;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        value = std::min<long long>(value * 10 + (text[i] - '0'), 1LL << 32);
+        any = true;
+    }
+    if (!any) {
+        return std::nullopt;
+    }
+    pos = i;
+    return static_cast<int>(std::clamp<long long>(negative ? -value : value, INT_MIN, INT_MAX));
+}
+
+// "%d/%d": true when both numbers convert.
+bool scanDate(std::string_view line, int& day, int& month) {
+    std::size_t pos = 0;
+    const std::optional<int> first = scanInt(line, pos);
+    if (!first || pos >= line.size() || line[pos] != '/') {
+        return false;
+    }
+    ++pos;
+    const std::optional<int> second = scanInt(line, pos);
+    if (!second) {
+        return false;
+    }
+    day = *first;
+    month = *second;
+    return true;
+}
+
+// "%lg %d": true when both numbers convert.
+bool scanValue(std::string_view line, double& value, int& flag) {
+    const std::string copy(line);  // strtod needs the terminating NUL
+    char* end = nullptr;
+    const double read = std::strtod(copy.c_str(), &end);
+    if (end == copy.c_str()) {
+        return false;
+    }
+    std::size_t pos = static_cast<std::size_t>(end - copy.c_str());
+    const std::optional<int> second = scanInt(line, pos);
+    if (!second) {
+        return false;
+    }
+    value = read;
+    flag = *second;
+    return true;
+}
+
+}  // namespace
+
+// --- HalfHourGraph ---------------------------------------------------------------------
+
+HalfHourGraph::HalfHourGraph() {
+    const LocalDateTime now = localNow();
+    day = now.day;
+    month = now.month;
+}
+
+HalfHourGraph& HalfHourGraph::shared() {
+    static HalfHourGraph graph;
+    return graph;
+}
+
+GraphPointQuery HalfHourGraph::query(int k) const {
+    if (k < kHalfHours) {
+        return {month, day, k};
+    }
+    int nextDay = day;
+    int nextMonth = month;
+    advanceDay(nextDay, nextMonth);
+    return {nextMonth, nextDay, 0};
+}
+
+void HalfHourGraph::setReading(int k, const GraphPoint* point) {
+    const auto at = static_cast<std::size_t>(k);
+    if (point == nullptr) {
+        valid.at(at) = false;
+        exponent.at(at) = 0;
+        counter.at(at) = 0;
+        return;
+    }
+    // The meter marks a record with the month it was made in, modulo its four months of
+    // memory: another mark is a record of another year's day.
+    valid.at(at) = point->marker == (query(k).month - 1) % 4;
+    exponent.at(at) = point->exponent;
+    counter.at(at) = point->value;
+}
+
+void HalfHourGraph::clearValues() {
+    power.fill(0);
+    shown.fill(0);
+    scaleMax = 1.0;
+}
+
+void HalfHourGraph::compute(bool fill) {
+    bool inGap = false;
+    int last = 0;  // the reading before the gap, -1 when the gap starts the day
+    for (int k = 0; k < kHalfHours; ++k) {
+        const auto at = static_cast<std::size_t>(k);
+        // Without both readings there is no energy to show: a failed command leaves a
+        // counter of 0, and a foreign record belongs to another day.
+        shown[at] = valid[at] && valid[at + 1] ? 1 : 0;
+        const double d =
+            shown[at] != 0 ? powerBetween(counter[at], counter[at + 1], exponent[at]) : 0.0;
+        if (d < 0) {
+            power[at] = 0;
+            shown[at] = 0;
+        } else {
+            power[at] = d;
+        }
+        if (!fill) {
+            continue;
+        }
+        if (!inGap && !valid[at]) {
+            last = k - 1;
+            inGap = true;
+        }
+        if (!inGap || !(valid[at] || k == kHalfHours - 1)) {
+            continue;
+        }
+        // The gap ends at the next valid reading, the next day's first one included; its
+        // energy is the one between the readings on both sides. Without a reading on
+        // either side it carries none. A valid last half-hour keeps its own value.
+        int next = valid[at] ? k : -1;
+        if (next < 0 && valid[kHalfHours]) {
+            next = kHalfHours;
+        }
+        double a = 0;
+        if (last >= 0 && next >= 0) {
+            const auto to = static_cast<std::size_t>(next);
+            a = std::max(0.0, powerBetween(counter[static_cast<std::size_t>(last)], counter[to],
+                                           exponent[to]));
+        }
+        const int start = std::max(last, 0);
+        const int end = valid[at] ? k : kHalfHours;
+        for (int j = start; j < end; ++j) {
+            shown[static_cast<std::size_t>(j)] = 1;
+            power[static_cast<std::size_t>(j)] = 0;
+        }
+        // Half at each end of the gap; a gap of one half-hour gets all of it.
+        power[static_cast<std::size_t>(start)] = a * 0.5;
+        power[static_cast<std::size_t>(end - 1)] += a * 0.5;
+        inGap = false;
+    }
+    updateScaleMax();
+}
+
+void HalfHourGraph::updateScaleMax() {
+    scaleMax = scaleFor(*std::max_element(power.begin(), power.end()));
+}
+
+double HalfHourGraph::scaleFor(double maxValue) {
+    if (!(maxValue > 0)) {
+        return 1.0;
+    }
+    const double watts = maxValue * 1000;
+    const double power = std::pow(10.0, std::ceil(std::log10(watts)));
+    const double half = power * 0.5;
+    const double scale = half * std::ceil(watts / half) * 0.001;
+    // At the ends of the double range the rounding overflows or underflows: the value
+    // itself is then the top of the axis.
+    return scale > 0 && std::isfinite(scale) ? scale : maxValue;
+}
+
+std::string HalfHourGraph::infoText(int k) const {
+    if (k < 0 || k >= kHalfHours) {
+        return {};
+    }
+    return "Время: " + formatHourMinute(k / 2, k % 2 != 0 ? 30 : 0) +
+           " Потребление: " + formatDouble(power[static_cast<std::size_t>(k)]) + " КВт*ч";
+}
+
+std::string HalfHourGraph::fileBody() const {
+    std::string body =
+        std::to_string(day) + '/' + (month < 10 ? "0" : "") + std::to_string(month) + '\n';
+    for (std::size_t k = 0; k < kHalfHours; ++k) {
+        body += formatDouble(power[k]) + ' ' + std::to_string(shown[k]) + '\n';
+    }
+    return body;
+}
+
+HalfHourGraph::LoadOutcome HalfHourGraph::loadFileLines(
+    const std::function<std::optional<std::string>()>& nextLine) {
+    LoadOutcome outcome;
+    const std::optional<std::string> dateLine = nextLine();
+    int d = 0;
+    int m = 0;
+    if (dateLine && scanDate(*dateLine, d, m)) {
+        // A date that is no day of a month makes the whole file suspect.
+        if (!isValidDayOfMonth(d, m, 0)) {
+            outcome.result = LoadResult::InvalidDate;
+            return outcome;
+        }
+        day = d;
+        month = m;
+        outcome.dateRead = true;
+    }
+    clearValues();
+    for (std::size_t k = 0; k < kHalfHours; ++k) {
+        const std::optional<std::string> line = nextLine();
+        double value = 0;
+        int flag = 0;
+        // Overflowing or "inf" lines are no powers either: they would wreck the scale.
+        if (line && scanValue(*line, value, flag) && value >= 0 && std::isfinite(value)) {
+            power[k] = value + 0.0;  // no "-0" written back
+            shown[k] = flag;
+        } else {
+            outcome.result = LoadResult::Incomplete;
+        }
+    }
+    updateScaleMax();
+    return outcome;
+}
+
+// --- GraphPage -------------------------------------------------------------------------
+
+GraphPage::GraphPage(QWidget* parent) : TabPage(parent) {
+    Application::instance().registerFileType(QStringLiteral("plt"), QStringLiteral("График"));
+    createControls();
+    HalfHourGraph& graph = HalfHourGraph::shared();
+    fillGaps_->setChecked(graph.fillGaps);
+    date_->setDate(graph.day, graph.month, 0);
+    view_->setBars(graph.power, graph.shown);
+    graph.updateScaleMax();
+    view_->setScaleMax(graph.scaleMax);
+    showInfo(0);
+    progress_->setRange(0, HalfHourGraph::kReadings);
+    progress_->setValue(0);
+    connect(view_, &GraphView::barHovered, this, &GraphPage::showInfo);
+}
+
+GraphPage::~GraphPage() {
+    HalfHourGraph& graph = HalfHourGraph::shared();
+    // What the operator typed and chose outlives the page; a text that is no date leaves
+    // the graph date as it was.
+    date_->getDate(graph.day, graph.month, true);
+    graph.fillGaps = fillGaps_->isChecked();
+}
+
+void GraphPage::createControls() {
+    const DialogUnits units(font());
+    units.place(new QLabel(QStringLiteral("Дата:"), this), 0, 7, 6, 22, 8);
+    date_ = new DateEdit(this);
+    date_->setWithYear(false);
+    units.place(date_, kDateId, 30, 4, 40, 12);
+    fillGaps_ = new QCheckBox(QStringLiteral("Полные данные"), this);
+    units.place(fillGaps_, kFillGapsId, 82, 5, 70, 10);
+    progress_ = new QProgressBar(this);
+    progress_->setTextVisible(false);
+    units.place(progress_, kProgressId, 163, 5, 160, 10);
+
+    view_ = new GraphView(this);
+    units.place(view_, kGraphId, 7, 20, 316, 94);
+    info_ = new QLabel(this);
+    units.place(info_, kInfoId, 7, 118, 316, 8);
+}
+
+void GraphPage::showInfo(int k) {
+    info_->setText(QString::fromStdString(HalfHourGraph::shared().infoText(k)));
+}
+
+void GraphPage::showGraph() {
+    view_->setScaleMax(HalfHourGraph::shared().scaleMax);
+    view_->repaint();
+}
+
+bool GraphPage::takeDate() {
+    HalfHourGraph& graph = HalfHourGraph::shared();
+    // An empty field keeps the graph date.
+    if (!date_->getDate(graph.day, graph.month, false)) {
+        showWarning(this, QStringLiteral("Неверное задание даты"));
+        return false;
+    }
+    return true;
+}
+
+void GraphPage::readFromDevice() {
+    HalfHourGraph& graph = HalfHourGraph::shared();
+    graph.fillGaps = fillGaps_->isChecked();
+    if (!takeDate()) {
+        return;
+    }
+    graph.clearValues();
+    showGraph();
+
+    // Every reading is asked for whatever became of the one before; a failed one is
+    // missing from the graph.
+    progress_->setRange(0, HalfHourGraph::kReadings);
+    for (int k = 0; k < HalfHourGraph::kReadings; ++k) {
+        progress_->setValue(k);
+        LayoutRecord reply = GraphPoint{};
+        const bool ok = executeCommand(kReadGraphPoint, graph.query(k), &reply) == 1;
+        graph.setReading(k, ok ? std::get_if<GraphPoint>(&reply) : nullptr);
+    }
+    progress_->setValue(0);
+    graph.compute(graph.fillGaps);
+    showGraph();
+}
+
+void GraphPage::readFromFile() {
+    const QString path = Application::instance().fileDialogs().openFileName(this, kFileFilter);
+    if (path.isEmpty()) {
+        return;
+    }
+    HalfHourGraph& graph = HalfHourGraph::shared();
+    DataFileReader reader(path);
+    // Checked before anything is emptied: a file that cannot be read must not cost the
+    // operator the graph on the screen.
+    if (!reader.ok()) {
+        showGraph();
+        showWarning(this, QStringLiteral("Ошибка при загрузке графика из файла"));
+        return;
+    }
+    reader.skipHeader();
+    const HalfHourGraph::LoadOutcome outcome =
+        graph.loadFileLines([&reader] { return reader.nextLine(); });
+    if (outcome.dateRead) {
+        date_->setDate(graph.day, graph.month, 0);
+    }
+    showGraph();
+    if (outcome.result == HalfHourGraph::LoadResult::InvalidDate) {
+        showWarning(this, QStringLiteral("Ошибка при загрузке графика из файла"));
+    } else if (outcome.result == HalfHourGraph::LoadResult::Incomplete) {
+        showInformation(this, QStringLiteral("Не все данные были успешно прочитаны"));
+    }
+}
+
+void GraphPage::writeToFile() {
+    if (!takeDate()) {
+        return;
+    }
+    const QString path = Application::instance().fileDialogs().saveFileName(this, kFileFilter,
+                                                                            QStringLiteral("plt"));
+    if (path.isEmpty()) {
+        return;
+    }
+    if (!saveDataFile(path, QString::fromStdString(HalfHourGraph::shared().fileBody()))) {
+        showWarning(this, QStringLiteral("Ошибка при сохранении графика в файл"));
+    }
+}
+
+void GraphPage::onExchangeBegin() {
+    date_->setEnabled(false);
+}
+
+void GraphPage::onExchangeEnd() {
+    date_->setEnabled(true);
+}
+
+void registerGraphPage() {
+    PageFactory::instance().add(GraphPage::kTemplateId, [](QWidget* parent) {
+        return std::make_unique<GraphPage>(parent);
+    });
+}
 
 }  // namespace quillet

@@ -1,7 +1,511 @@
+#include "pages/data/TariffSchedulePage.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <algorithm>
+#include <cctype>
+#include <climits>
+#include <cstdio>
+#include <optional>
+#include <variant>
+
+#include "app/Application.h"
+#include "app/DataFiles.h"
+#include "app/DialogLayout.h"
+#include "app/MessageBoxes.h"
+#include "app/ReportList.h"
+#include "app/Transaction.h"
 #include "pages/data/DataPages.h"
+#include "pages/data/DateTimeEdits.h"
+#include "protocol/LayoutRecords.h"
+#include "protocol/LocalClock.h"
+#include "protocol/ValueText.h"
 
 namespace quillet {
 
-void registerTariffSchedulePage() {}
+namespace {
+
+const QString kFileFilter =
+    QStringLiteral("Тарифное расписание (*.trf)|*.trf|Все Файлы (*.*)|*.*||");
+
+// Column 0 takes 5 % of the list's width, the five tariff columns 19 % each.
+constexpr std::array<ReportColumn, 6> kColumns = {{{" ", 5},
+                                                   {"Полупиковый", 19},
+                                                   {"Льготный", 19},
+                                                   {"Пиковый 1", 19},
+                                                   {"Пиковый 2", 19},
+                                                   {"Пиковый 3", 19}}};
+
+// A schedule line, as the C library's scanf reads it with
+// "%d:%02d %d:%02d %d:%02d %d %d %d:%02d %d %d %d:%02d %d %d": 'd' is a number, 'm' a
+// number of at most two characters, a blank any run of blanks (none too), ':' itself.
+constexpr std::string_view kLineFormat = "d:m d:m d:m d d d:m d d d:m d d";
+constexpr int kLineNumbers = 16;
+
+bool isBlank(char c) {
+    return std::isspace(static_cast<unsigned char>(c)) != 0;
+}
+
+// "%d", or "%<width>d": blanks, a sign and digits, the width counting sign and digits.
+// Numbers beyond 32 bits are clamped. Empty when no digit comes.
+std::optional<int> scanNumber(std::string_view text, std::size_t& pos, std::size_t width) {
+    std::size_t i = pos;
+    while (i < text.size() && isBlank(text[i])) {
+        ++i;
+    }
+    const std::size_t limit = width == 0 ? text.size() : std::min(text.size(), i + width);
+    bool negative = false;
+    if (i < limit && (text[i] == '-' || text[i] == '+')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    long long value = 0;
+    bool any = false;
+    for (; i < limit && text[i] >= '0' && text[i] <= '9'; ++i) {
+        value = std::min<long long>(value * 10 + (text[i] - '0'), 1LL << 32);
+        any = true;
+    }
+    if (!any) {
+        return std::nullopt;
+    }
+    pos = i;
+    return static_cast<int>(std::clamp<long long>(negative ? -value : value, INT_MIN, INT_MAX));
+}
+
+// How many of the sixteen numbers the line gives, in `numbers`; anything after the
+// sixteenth is ignored.
+int scanLine(std::string_view line, std::array<int, kLineNumbers>& numbers) {
+    std::size_t pos = 0;
+    int count = 0;
+    for (const char field : kLineFormat) {
+        if (field == ' ') {
+            while (pos < line.size() && isBlank(line[pos])) {
+                ++pos;
+            }
+        } else if (field == ':') {
+            if (pos >= line.size() || line[pos] != ':') {
+                return count;
+            }
+            ++pos;
+        } else {
+            const std::optional<int> number = scanNumber(line, pos, field == 'm' ? 2 : 0);
+            if (!number) {
+                return count;
+            }
+            numbers[static_cast<std::size_t>(count++)] = *number;
+        }
+    }
+    return count;
+}
+
+bool isClockTime(int hours, int minutes) {
+    return hours >= 0 && hours <= 23 && minutes >= 0 && minutes <= 59;
+}
+
+QString utf8(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QString startText(const TariffStart& start) {
+    return QString::fromStdString(formatHourMinute(start.hours, start.minutes));
+}
+
+}  // namespace
+
+// --- TariffSchedule ----------------------------------------------------------------------
+
+TariffSchedule::TariffSchedule() : monthIndex(std::clamp(localNow().month, 1, 12) - 1) {}
+
+TariffSchedule& TariffSchedule::shared() {
+    static TariffSchedule schedule;
+    return schedule;
+}
+
+DayTariffs& TariffSchedule::at(int month, int dayType) {
+    return months_.at(static_cast<std::size_t>(month)).at(static_cast<std::size_t>(dayType));
+}
+
+const DayTariffs& TariffSchedule::at(int month, int dayType) const {
+    return months_.at(static_cast<std::size_t>(month)).at(static_cast<std::size_t>(dayType));
+}
+
+void TariffSchedule::clearMonth(int month) {
+    months_.at(static_cast<std::size_t>(month)).fill({});
+}
+
+void TariffSchedule::clear() {
+    months_.fill({});
+}
+
+QStringList TariffSchedule::rowTexts(int dayType, const DayTariffs& day) {
+    QStringList texts = {utf8(WeekdayNames.at(static_cast<std::size_t>(dayType))),
+                         startText(day.halfPeakStart), startText(day.offPeakStart)};
+    for (const PeakPeriod& peak : day.peaks) {
+        texts << startText({peak.hours, peak.minutes}) + ' ' + QString::number(peak.durationMin) +
+                     ' ' + (peak.isPeak != 0 ? QStringLiteral("пик.") : QStringLiteral("полу."));
+    }
+    return texts;
+}
+
+std::string TariffSchedule::fileLine(const DayTariffs& day) {
+    const auto& [p1, p2, p3] = day.peaks;
+    char line[256];
+    const int length = std::snprintf(
+        line, sizeof line, "%d:%02d %d:%02d %d:%02d %d %d %d:%02d %d %d %d:%02d %d %d",
+        day.halfPeakStart.hours, day.halfPeakStart.minutes, day.offPeakStart.hours,
+        day.offPeakStart.minutes, p1.hours, p1.minutes, p1.durationMin, p1.isPeak, p2.hours,
+        p2.minutes, p2.durationMin, p2.isPeak, p3.hours, p3.minutes, p3.durationMin, p3.isPeak);
+    return std::string(line, static_cast<std::size_t>(std::clamp(length, 0, int(sizeof line) - 1)));
+}
+
+bool TariffSchedule::parseFileLine(std::string_view line, DayTariffs& day) {
+    std::array<int, kLineNumbers> n{};
+    if (scanLine(line, n) < kLineNumbers) {
+        return false;
+    }
+    bool complete = true;
+    // Each start and each peak stands on its own: one out of range costs only itself.
+    const auto takeStart = [&](TariffStart& start, std::size_t at) {
+        if (isClockTime(n[at], n[at + 1])) {
+            start = {n[at], n[at + 1]};
+        } else {
+            complete = false;
+        }
+    };
+    takeStart(day.halfPeakStart, 0);
+    takeStart(day.offPeakStart, 2);
+    for (std::size_t p = 0; p < day.peaks.size(); ++p) {
+        const std::size_t at = 4 + 4 * p;
+        if (isClockTime(n[at], n[at + 1]) && n[at + 2] >= 0 && n[at + 2] <= kMaxDuration) {
+            day.peaks[p] = {n[at], n[at + 1], n[at + 2], n[at + 3]};
+        } else {
+            complete = false;
+        }
+    }
+    return complete;
+}
+
+QString TariffSchedule::fileBody() const {
+    std::string body;
+    for (const Month& month : months_) {
+        for (const DayTariffs& day : month) {
+            body += fileLine(day);
+            body += '\n';
+        }
+    }
+    return QString::fromStdString(body);
+}
+
+bool TariffSchedule::save(const QString& path) const {
+    return saveDataFile(path, fileBody());
+}
+
+TariffSchedule::LoadResult TariffSchedule::load(const QString& path) {
+    DataFileReader reader(path);
+    // Checked before anything is emptied: a file that cannot be read must not cost the
+    // operator the schedule on the screen.
+    if (!reader.ok()) {
+        return LoadResult::Unreadable;
+    }
+    reader.skipHeader();
+    std::array<Month, kMonths> loaded{};
+    bool complete = true;
+    for (Month& month : loaded) {
+        for (DayTariffs& day : month) {
+            const std::optional<std::string> line = reader.nextLine();
+            if (!line || !parseFileLine(*line, day)) {
+                complete = false;
+            }
+        }
+    }
+    months_ = loaded;
+    return complete ? LoadResult::Complete : LoadResult::Incomplete;
+}
+
+// --- TariffChangeDialog ------------------------------------------------------------------
+
+TariffChangeDialog::TariffChangeDialog(const DayTariffs& day, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      tariffs_(day) {
+    setWindowTitle(QStringLiteral("Изменение тарифа"));
+    setFont(DialogUnits::dialogFont());
+    const DialogUnits units(font());
+    setFixedSize(units.x(292), units.y(128));
+
+    units.place(new QLabel(QStringLiteral("Начало полупикового тарифа:"), this), 7, 9, 120, 8);
+    halfPeak_ = new TimeEdit(this);
+    units.place(halfPeak_, kHalfPeakId, 130, 7, 40, 12);
+    units.place(new QLabel(QStringLiteral("Начало льготного тарифа:"), this), 7, 25, 120, 8);
+    offPeak_ = new TimeEdit(this);
+    units.place(offPeak_, kOffPeakId, 130, 23, 40, 12);
+
+    units.place(new QGroupBox(QStringLiteral("Пиковые тарифы"), this), 7, 41, 220, 80);
+    units.place(new QLabel(QStringLiteral("начало тарифа"), this), 22, 53, 60, 8);
+    units.place(new QLabel(QStringLiteral("длительность (мин)"), this), 85, 53, 80, 8);
+    units.place(new QLabel(QStringLiteral("пиковый"), this), 170, 53, 50, 8);
+    for (std::size_t p = 0; p < peakStarts_.size(); ++p) {
+        const int y = 65 + 18 * static_cast<int>(p);
+        units.place(new QLabel(QStringLiteral("%1.").arg(static_cast<int>(p) + 1), this), 12, y + 2,
+                    9, 8);
+        peakStarts_[p] = new TimeEdit(this);
+        units.place(peakStarts_[p], kPeakStartIds[p], 22, y, 40, 12);
+        durations_[p] = new QLineEdit(this);
+        units.place(durations_[p], kDurationIds[p], 85, y, 30, 12);
+        isPeak_[p] = new QCheckBox(QStringLiteral("пиковый"), this);
+        units.place(isPeak_[p], kIsPeakIds[p], 170, y + 1, 50, 10);
+    }
+
+    auto* ok = new QPushButton(QStringLiteral("Изменить"), this);
+    setControlId(ok, kOkId);
+    ok->setDefault(true);
+    units.place(ok, 235, 7, 50, 14);
+    auto* cancel = new QPushButton(QStringLiteral("Отменить"), this);
+    setControlId(cancel, kCancelId);
+    units.place(cancel, 235, 25, 50, 14);
+    connect(ok, &QPushButton::clicked, this, &TariffChangeDialog::accept);
+    connect(cancel, &QPushButton::clicked, this, &TariffChangeDialog::reject);
+
+    halfPeak_->setTime(day.halfPeakStart.hours, day.halfPeakStart.minutes);
+    offPeak_->setTime(day.offPeakStart.hours, day.offPeakStart.minutes);
+    for (std::size_t p = 0; p < peakStarts_.size(); ++p) {
+        const PeakPeriod& peak = day.peaks[p];
+        peakStarts_[p]->setTime(peak.hours, peak.minutes);
+        durations_[p]->setText(QString::number(peak.durationMin));
+        isPeak_[p]->setChecked(peak.isPeak != 0);
+    }
+    halfPeak_->setFocus();
+}
+
+void TariffChangeDialog::accept() {
+    DayTariffs edited = tariffs_;
+    // An empty start is the computer's present hour and minute; the seconds go.
+    const auto takeTime = [this](TimeEdit* field, int& hours, int& minutes) {
+        int seconds = 0;
+        if (field->getTime(hours, minutes, seconds, true)) {
+            return true;
+        }
+        showWarning(this, QStringLiteral("Неверное задание времени"));
+        field->setFocus();
+        field->selectAll();
+        return false;
+    };
+    if (!takeTime(halfPeak_, edited.halfPeakStart.hours, edited.halfPeakStart.minutes) ||
+        !takeTime(offPeak_, edited.offPeakStart.hours, edited.offPeakStart.minutes)) {
+        return;
+    }
+    for (std::size_t p = 0; p < peakStarts_.size(); ++p) {
+        if (!takeTime(peakStarts_[p], edited.peaks[p].hours, edited.peaks[p].minutes)) {
+            return;
+        }
+    }
+    for (std::size_t p = 0; p < durations_.size(); ++p) {
+        const int duration = textAsInt(durations_[p]->text().toStdString());
+        if (duration < 0 || duration > TariffSchedule::kMaxDuration) {
+            showWarning(this, QStringLiteral("Неверное задание длительности"));
+            durations_[p]->setFocus();
+            durations_[p]->selectAll();
+            return;
+        }
+        edited.peaks[p].durationMin = duration;
+    }
+    for (std::size_t p = 0; p < isPeak_.size(); ++p) {
+        edited.peaks[p].isPeak = isPeak_[p]->isChecked() ? 1 : 0;
+    }
+    tariffs_ = edited;
+    QDialog::accept();
+}
+
+// --- TariffSchedulePage ------------------------------------------------------------------
+
+TariffSchedulePage::TariffSchedulePage(QWidget* parent) : TabPage(parent) {
+    Application::instance().registerFileType(QStringLiteral("trf"),
+                                             QStringLiteral("Тарифное расписание"));
+    createControls();
+    month_->setCurrentIndex(TariffSchedule::shared().monthIndex);
+    showRows();
+    // Connected once the list holds the month, so that filling it moves nothing back.
+    connect(month_, &QComboBox::currentIndexChanged, this, &TariffSchedulePage::monthChanged);
+}
+
+TariffSchedulePage::~TariffSchedulePage() {
+    fromControls();
+}
+
+void TariffSchedulePage::createControls() {
+    const DialogUnits units(font());
+    units.place(new QLabel(QStringLiteral("Месяц:"), this), 7, 9, 26, 8);
+    month_ = new QComboBox(this);
+    for (std::string_view name : MonthNames) {
+        month_->addItem(utf8(name));
+    }
+    units.place(month_, kMonthId, 35, 7, 70, 12);
+
+    list_ = new ReportList(this);
+    units.place(list_, kListId, 7, 23, 316, 91);
+    list_->setColumns(kColumns);
+    // Eight rows fit without a scroll bar, so the columns share the whole width.
+    const int width = list_->contentsRect().width();
+    for (std::size_t i = 0; i < kColumns.size(); ++i) {
+        list_->setColumnWidth(static_cast<int>(i), width * kColumns[i].percent / 100);
+    }
+    connect(list_, &QTreeWidget::itemDoubleClicked, this, &TariffSchedulePage::editDay);
+
+    units.place(new QLabel(QStringLiteral("* редактирование тарифов - двойной щелчок мыши по "
+                                          "названию дня недели"),
+                           this),
+                7, 118, 316, 8);
+}
+
+void TariffSchedulePage::fromControls() {
+    if (month_->currentIndex() >= 0) {
+        TariffSchedule::shared().monthIndex = month_->currentIndex();
+    }
+}
+
+void TariffSchedulePage::monthChanged() {
+    fromControls();
+    showRows();
+}
+
+void TariffSchedulePage::showRow(int dayType) {
+    const TariffSchedule& schedule = TariffSchedule::shared();
+    list_->setRow(dayType,
+                  TariffSchedule::rowTexts(dayType, schedule.at(schedule.monthIndex, dayType)));
+}
+
+void TariffSchedulePage::showRows() {
+    for (int d = 0; d < TariffSchedule::kDayTypes; ++d) {
+        showRow(d);
+    }
+}
+
+void TariffSchedulePage::readFromDevice() {
+    fromControls();
+    TariffSchedule& schedule = TariffSchedule::shared();
+    const int monthIndex = schedule.monthIndex;
+    const int month = monthIndex + 1;
+    schedule.clearMonth(monthIndex);
+    showRows();
+    // Five commands a day type, each sent whatever became of the one before; a value
+    // whose command failed stays 0.
+    for (int d = 0; d < TariffSchedule::kDayTypes; ++d) {
+        DayTariffs& day = schedule.at(monthIndex, d);
+        for (auto [slot, start] : {std::pair{kReadHalfPeakStart, &day.halfPeakStart},
+                                   std::pair{kReadOffPeakStart, &day.offPeakStart}}) {
+            LayoutRecord reply = HourMinute{};
+            if (executeCommand(slot, TariffStartQuery{d, month}, &reply) == 1) {
+                if (const auto* read = std::get_if<HourMinute>(&reply)) {
+                    *start = {read->hours, read->minutes};
+                }
+            }
+        }
+        for (int p = 1; p <= DayTariffs::kPeaks; ++p) {
+            LayoutRecord reply = PeakInterval{};
+            if (executeCommand(kReadPeak, PeakIntervalQuery{d, p, month}, &reply) == 1) {
+                if (const auto* read = std::get_if<PeakInterval>(&reply)) {
+                    day.peaks[static_cast<std::size_t>(p - 1)] = {read->hours, read->minutes,
+                                                                  read->durationMin, read->isPeak};
+                }
+            }
+        }
+        showRow(d);
+    }
+}
+
+void TariffSchedulePage::writeToDevice() {
+    fromControls();
+    const TariffSchedule& schedule = TariffSchedule::shared();
+    const int monthIndex = schedule.monthIndex;
+    const int month = monthIndex + 1;
+    const int category = Application::instance().settings().category;
+    // Group commands: every meter of the category takes them, none answers; all forty go
+    // out whatever became of the others.
+    for (int d = 0; d < TariffSchedule::kDayTypes; ++d) {
+        const DayTariffs day = schedule.at(monthIndex, d);
+        executeCommand(kSetHalfPeakStart,
+                       GroupTariffStart{category, d, day.halfPeakStart.hours,
+                                        day.halfPeakStart.minutes, month},
+                       nullptr);
+        executeCommand(
+            kSetOffPeakStart,
+            GroupTariffStart{category, d, day.offPeakStart.hours, day.offPeakStart.minutes, month},
+            nullptr);
+        for (int p = 1; p <= DayTariffs::kPeaks; ++p) {
+            const PeakPeriod& peak = day.peaks[static_cast<std::size_t>(p - 1)];
+            executeCommand(kSetPeak,
+                           GroupPeakTariff{category, d, p, peak.hours, peak.minutes,
+                                           peak.durationMin, month, peak.isPeak},
+                           nullptr);
+        }
+    }
+}
+
+void TariffSchedulePage::readFromFile() {
+    const QString path = Application::instance().fileDialogs().openFileName(this, kFileFilter);
+    if (path.isEmpty()) {
+        return;
+    }
+    const TariffSchedule::LoadResult result = TariffSchedule::shared().load(path);
+    showRows();
+    if (result == TariffSchedule::LoadResult::Unreadable) {
+        showWarning(this, QStringLiteral("Ошибка при загрузке тарифного расписания из файла"));
+    } else if (result == TariffSchedule::LoadResult::Incomplete) {
+        showInformation(this, QStringLiteral("Не все данные были успешно прочитаны"));
+    }
+}
+
+void TariffSchedulePage::writeToFile() {
+    const QString path = Application::instance().fileDialogs().saveFileName(this, kFileFilter,
+                                                                            QStringLiteral("trf"));
+    if (path.isEmpty()) {
+        return;
+    }
+    if (!TariffSchedule::shared().save(path)) {
+        showWarning(this, QStringLiteral("Ошибка при сохранении тарифного расписания в файл"));
+    }
+}
+
+void TariffSchedulePage::setControlsEnabled(bool enabled) {
+    month_->setEnabled(enabled);
+    list_->setEnabled(enabled);
+}
+
+void TariffSchedulePage::onExchangeBegin() {
+    setControlsEnabled(false);
+}
+
+void TariffSchedulePage::onExchangeEnd() {
+    setControlsEnabled(true);
+}
+
+void TariffSchedulePage::editDay(QTreeWidgetItem* item, int column) {
+    // While the line is busy the rows belong to the running operation.
+    if (!list_->isEnabled() || item == nullptr || column != 0) {
+        return;
+    }
+    const int dayType = list_->indexOfTopLevelItem(item);
+    if (dayType < 0 || dayType >= TariffSchedule::kDayTypes) {
+        return;
+    }
+    TariffSchedule& schedule = TariffSchedule::shared();
+    const int monthIndex = schedule.monthIndex;
+    TariffChangeDialog dialog(schedule.at(monthIndex, dayType), this);
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    schedule.at(monthIndex, dayType) = dialog.tariffs();
+    showRow(dayType);
+}
+
+void registerTariffSchedulePage() {
+    PageFactory::instance().add(TariffSchedulePage::kTemplateId, [](QWidget* parent) {
+        return std::make_unique<TariffSchedulePage>(parent);
+    });
+}
 
 }  // namespace quillet
