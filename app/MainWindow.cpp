@@ -185,6 +185,15 @@ void MainWindow::start() {
     selectPage(index);
 }
 
+void MainWindow::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // The tab control lays out its display area only when shown: a page placed before
+    // would sit over the tab strip.
+    if (currentPage_) {
+        currentPage_->placeInTab(tabs_);
+    }
+}
+
 void MainWindow::onTabChanged(int index) {
     if (index == shownTab_) {
         return;

@@ -62,10 +62,10 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void reject() override;
 
 private:
-
     void createControls();
     void onTabChanged(int index);
     void runPageOperation(QAbstractButton* button, void (TabPage::*operation)());

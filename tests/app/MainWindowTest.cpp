@@ -6,6 +6,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QSettings>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -100,6 +101,11 @@ TEST_F(MainWindowTest, InitialTabOutsideTheTableOpensTheAboutPage) {
         EXPECT_EQ(w.currentPageIndex, shown) << stored;
         ASSERT_NE(w.currentPage(), nullptr);
         EXPECT_EQ(w.currentPage()->pageIndex, shown);
+        // Placed once the window is laid out, not over the tab strip.
+        const QTabBar* bar = w.tabs()->tabBar();
+        EXPECT_GT(w.currentPage()->geometry().top(),
+                  bar->mapTo(&w, QPoint(0, bar->height() - 1)).y())
+            << stored;
     }
     EXPECT_EQ(window->tabs()->count(), kPageCount);
 }
