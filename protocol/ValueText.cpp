@@ -1,6 +1,7 @@
 #include "protocol/ValueText.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cerrno>
 #include <climits>
@@ -369,13 +370,16 @@ bool isBlank(char c) {
     return std::isspace(static_cast<unsigned char>(c)) != 0;
 }
 
-// "%d" with an optional field width: blanks, a sign and digits; the position moves past
-// what was taken. Empty when no digit comes (then the position is unchanged).
-std::optional<int> scanInt(std::string_view text, std::size_t& pos, std::size_t width) {
-    std::size_t i = pos;
-    while (i < text.size() && isBlank(text[i])) {
-        ++i;
+void skipBlanks(std::string_view text, std::size_t& pos) {
+    while (pos < text.size() && isBlank(text[pos])) {
+        ++pos;
     }
+}
+
+// "%d" with a field width (0: none) counting sign and digits after the blanks.
+std::optional<double> scanInt(std::string_view text, std::size_t& pos, std::size_t width) {
+    std::size_t i = pos;
+    skipBlanks(text, i);
     const std::size_t limit = width == 0 ? text.size() : std::min(text.size(), i + width);
     bool negative = false;
     if (i < limit && (text[i] == '-' || text[i] == '+')) {
@@ -392,39 +396,79 @@ std::optional<int> scanInt(std::string_view text, std::size_t& pos, std::size_t 
         return std::nullopt;
     }
     pos = i;
-    value = negative ? -value : value;
-    return static_cast<int>(std::clamp<long long>(value, INT32_MIN, INT32_MAX));
+    return static_cast<double>(
+        std::clamp<long long>(negative ? -value : value, INT32_MIN, INT32_MAX));
+}
+
+std::optional<double> scanFloat(std::string_view text, std::size_t& pos) {
+    const std::string copy(text.substr(pos));  // strtod needs the terminating NUL
+    char* end = nullptr;
+    const double value = std::strtod(copy.c_str(), &end);
+    if (end == copy.c_str()) {
+        return std::nullopt;
+    }
+    pos += static_cast<std::size_t>(end - copy.c_str());
+    return value;
 }
 
 }  // namespace
 
+int scanLine(std::string_view line, std::string_view format, std::span<double> values) {
+    std::size_t pos = 0;
+    std::size_t count = 0;
+    for (std::size_t f = 0; f < format.size() && count < values.size();) {
+        const char c = format[f];
+        if (isBlank(c)) {
+            skipBlanks(line, pos);
+            ++f;
+            continue;
+        }
+        if (c != '%') {
+            if (pos >= line.size() || line[pos] != c) {
+                break;
+            }
+            ++pos;
+            ++f;
+            continue;
+        }
+        std::size_t width = 0;
+        for (++f; f < format.size() && format[f] >= '0' && format[f] <= '9'; ++f) {
+            width = width * 10 + static_cast<std::size_t>(format[f] - '0');
+        }
+        std::optional<double> value;
+        if (format.substr(f, 2) == "lg") {
+            value = scanFloat(line, pos);
+            f += 2;
+        } else {
+            value = scanInt(line, pos, width);
+            ++f;  // 'd'
+        }
+        if (!value) {
+            break;
+        }
+        values[count++] = *value;
+    }
+    return static_cast<int>(count);
+}
+
 std::optional<double> scanDouble(std::string_view line) {
-    const std::string copy(line);  // strtod needs the terminating NUL
-    char* end = nullptr;
-    const double value = std::strtod(copy.c_str(), &end);
-    if (end == copy.c_str()) {
+    double value = 0;
+    if (scanLine(line, "%lg", std::span(&value, 1)) == 0) {
         return std::nullopt;
     }
     return value;
 }
 
 int scanDayMonth(std::string_view line, int& day, int& month) {
-    std::size_t pos = 0;
-    const std::optional<int> first = scanInt(line, pos, 0);
-    if (!first) {
-        return 0;
+    std::array<double, 2> values{};
+    const int count = scanLine(line, "%d/%2d", values);
+    if (count > 0) {
+        day = static_cast<int>(values[0]);
     }
-    day = *first;
-    if (pos >= line.size() || line[pos] != '/') {
-        return 1;
+    if (count > 1) {
+        month = static_cast<int>(values[1]);
     }
-    ++pos;
-    const std::optional<int> second = scanInt(line, pos, 2);
-    if (!second) {
-        return 1;
-    }
-    month = *second;
-    return 2;
+    return count;
 }
 
 }  // namespace quillet

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -87,11 +88,16 @@ int leadingInt(std::string_view text);
 std::string intText(int value);
 
 // --- Data-file lines --------------------------------------------------------------------
+// A line read as scanf reads it with `format`: "%d" (with an optional width, "%2d"),
+// "%lg", a blank for any run of blanks (none too), any other character for itself.
+// Values go to `values` in order (ints clamped to 32 bits); the count of conversions that
+// succeeded is returned, at most the size of `values`.
+int scanLine(std::string_view line, std::string_view format, std::span<double> values);
 // The leading number of a line as "%lg" reads it: blanks skipped, anything after the
 // number ignored. Empty when the line holds no number.
 std::optional<double> scanDouble(std::string_view line);
 // "%d/%02d": day, "/", a month of at most two characters. How many of the two numbers the
-// line gives; the outputs are set only for those. Numbers beyond 32 bits are clamped.
+// line gives; the outputs are set only for those.
 int scanDayMonth(std::string_view line, int& day, int& month);
 
 }  // namespace quillet

@@ -43,67 +43,25 @@ double powerBetween(double from, double to, double exponent) {
     return power;
 }
 
-bool isBlank(char c) {
-    return std::isspace(static_cast<unsigned char>(c)) != 0;
-}
-
-// "%d" as scanf reads it: blanks, a sign and digits, clamped to the int range; the
-// position moves past what was taken.
-std::optional<int> scanInt(std::string_view text, std::size_t& pos) {
-    std::size_t i = pos;
-    while (i < text.size() && isBlank(text[i])) {
-        ++i;
-    }
-    bool negative = false;
-    if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    long long value = 0;
-    bool any = false;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        value = std::min<long long>(value * 10 + (text[i] - '0'), 1LL << 32);
-        any = true;
-    }
-    if (!any) {
-        return std::nullopt;
-    }
-    pos = i;
-    return static_cast<int>(std::clamp<long long>(negative ? -value : value, INT_MIN, INT_MAX));
-}
-
 // "%d/%d": true when both numbers convert.
 bool scanDate(std::string_view line, int& day, int& month) {
-    std::size_t pos = 0;
-    const std::optional<int> first = scanInt(line, pos);
-    if (!first || pos >= line.size() || line[pos] != '/') {
+    std::array<double, 2> values{};
+    if (scanLine(line, "%d/%d", values) < 2) {
         return false;
     }
-    ++pos;
-    const std::optional<int> second = scanInt(line, pos);
-    if (!second) {
-        return false;
-    }
-    day = *first;
-    month = *second;
+    day = static_cast<int>(values[0]);
+    month = static_cast<int>(values[1]);
     return true;
 }
 
 // "%lg %d": true when both numbers convert.
 bool scanValue(std::string_view line, double& value, int& flag) {
-    const std::string copy(line);  // strtod needs the terminating NUL
-    char* end = nullptr;
-    const double read = std::strtod(copy.c_str(), &end);
-    if (end == copy.c_str()) {
+    std::array<double, 2> values{};
+    if (scanLine(line, "%lg %d", values) < 2) {
         return false;
     }
-    std::size_t pos = static_cast<std::size_t>(end - copy.c_str());
-    const std::optional<int> second = scanInt(line, pos);
-    if (!second) {
-        return false;
-    }
-    value = read;
-    flag = *second;
+    value = values[0];
+    flag = static_cast<int>(values[1]);
     return true;
 }
 

@@ -40,65 +40,18 @@ constexpr std::array<ReportColumn, 6> kColumns = {{{" ", 5},
                                                    {"Пиковый 2", 19},
                                                    {"Пиковый 3", 19}}};
 
-// A schedule line, as the C library's scanf reads it with
-// "%d:%02d %d:%02d %d:%02d %d %d %d:%02d %d %d %d:%02d %d %d": 'd' is a number, 'm' a
-// number of at most two characters, a blank any run of blanks (none too), ':' itself.
-constexpr std::string_view kLineFormat = "d:m d:m d:m d d d:m d d d:m d d";
+// A schedule line as the file holds it: three starts, then three peaks of a start, a
+// duration and a flag ("%02d" minutes read back with a width of two).
+constexpr std::string_view kLineFormat = "%d:%2d %d:%2d %d:%2d %d %d %d:%2d %d %d %d:%2d %d %d";
 constexpr int kLineNumbers = 16;
-
-bool isBlank(char c) {
-    return std::isspace(static_cast<unsigned char>(c)) != 0;
-}
-
-// "%d", or "%<width>d": blanks, a sign and digits, the width counting sign and digits.
-// Numbers beyond 32 bits are clamped. Empty when no digit comes.
-std::optional<int> scanNumber(std::string_view text, std::size_t& pos, std::size_t width) {
-    std::size_t i = pos;
-    while (i < text.size() && isBlank(text[i])) {
-        ++i;
-    }
-    const std::size_t limit = width == 0 ? text.size() : std::min(text.size(), i + width);
-    bool negative = false;
-    if (i < limit && (text[i] == '-' || text[i] == '+')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    long long value = 0;
-    bool any = false;
-    for (; i < limit && text[i] >= '0' && text[i] <= '9'; ++i) {
-        value = std::min<long long>(value * 10 + (text[i] - '0'), 1LL << 32);
-        any = true;
-    }
-    if (!any) {
-        return std::nullopt;
-    }
-    pos = i;
-    return static_cast<int>(std::clamp<long long>(negative ? -value : value, INT_MIN, INT_MAX));
-}
 
 // How many of the sixteen numbers the line gives, in `numbers`; anything after the
 // sixteenth is ignored.
-int scanLine(std::string_view line, std::array<int, kLineNumbers>& numbers) {
-    std::size_t pos = 0;
-    int count = 0;
-    for (const char field : kLineFormat) {
-        if (field == ' ') {
-            while (pos < line.size() && isBlank(line[pos])) {
-                ++pos;
-            }
-        } else if (field == ':') {
-            if (pos >= line.size() || line[pos] != ':') {
-                return count;
-            }
-            ++pos;
-        } else {
-            const std::optional<int> number = scanNumber(line, pos, field == 'm' ? 2 : 0);
-            if (!number) {
-                return count;
-            }
-            numbers[static_cast<std::size_t>(count++)] = *number;
-        }
-    }
+int scanScheduleLine(std::string_view line, std::array<int, kLineNumbers>& numbers) {
+    std::array<double, kLineNumbers> values{};
+    const int count = scanLine(line, kLineFormat, values);
+    std::transform(values.begin(), values.end(), numbers.begin(),
+                   [](double value) { return static_cast<int>(value); });
     return count;
 }
 
@@ -164,7 +117,7 @@ std::string TariffSchedule::fileLine(const DayTariffs& day) {
 
 bool TariffSchedule::parseFileLine(std::string_view line, DayTariffs& day) {
     std::array<int, kLineNumbers> n{};
-    if (scanLine(line, n) < kLineNumbers) {
+    if (scanScheduleLine(line, n) < kLineNumbers) {
         return false;
     }
     bool complete = true;

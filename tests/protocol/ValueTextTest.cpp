@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <tuple>
 #include <utility>
@@ -144,6 +145,17 @@ TEST(ValueText, DataFileLines) {
         std::pair out{-5, -5};  // left alone where the line gives no number
         EXPECT_EQ(scanDayMonth(line, out.first, out.second), count) << line;
         EXPECT_EQ(out, std::pair(day, month)) << line;
+    }
+    // Blanks in the format take any run of blanks, none too; other characters must match.
+    using Scan = std::tuple<std::string_view, std::string_view, std::vector<double>>;
+    for (const auto& [line, format, values] :
+         {Scan{"8:30  12:05 7", "%d:%2d %d:%2d %d", {8, 30, 12, 5, 7}},
+          Scan{"8:305", "%d:%2d %d", {8, 30, 5}}, Scan{"8.30", "%d:%2d", {8}},
+          Scan{"1.5e2 1 x", "%lg %d", {150, 1}}, Scan{"1.5", "%lg %d", {1.5}},
+          Scan{"", "%d", {}}}) {
+        std::array<double, 5> out{};
+        const int count = scanLine(line, format, out);
+        EXPECT_EQ(std::vector<double>(out.begin(), out.begin() + count), values) << line;
     }
 }
 
