@@ -42,13 +42,13 @@ DisplayPage::~DisplayPage() {
 
 void DisplayPage::createControls() {
     const DialogUnits units(font());
-    units.place(new QGroupBox(QStringLiteral("Показания для индикации"), this), 0, 7, 3, 200, 74);
+    units.place(new QGroupBox(QStringLiteral("Показания для индикации"), this), 0, 7, 3, 212, 74);
     // One row per tariff: the total on the left, the month's on the right.
     for (std::size_t i = 0; i < modes_.size(); ++i) {
         const int row = static_cast<int>(i / 2);
         const int column = static_cast<int>(i % 2);
         modes_[i] = new QCheckBox(QString::fromUtf8(kModeLabels[i]), this);
-        units.place(modes_[i], kModeIds[i], 15 + column * 95, 17 + row * 14, 92, 10);
+        units.place(modes_[i], kModeIds[i], 13 + column * 102, 17 + row * 14, 100, 10);
     }
 
     units.place(new QLabel(QStringLiteral("Длительность цикла отображения (с):"), this), 0, 15, 91,
@@ -59,11 +59,11 @@ void DisplayPage::createControls() {
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), cycle_));
     units.place(cycle_, kCycleId, 163, 89, 30, 12);
 
-    units.place(new QGroupBox(QStringLiteral("Команда"), this), 0, 215, 3, 108, 46);
+    units.place(new QGroupBox(QStringLiteral("Команда"), this), 0, 224, 3, 100, 46);
     individual_ = new QRadioButton(QStringLiteral("Индивидуальная"), this);
-    units.place(individual_, kIndividualId, 223, 17, 95, 10);
+    units.place(individual_, kIndividualId, 232, 17, 88, 10);
     group_ = new QRadioButton(QStringLiteral("Групповая"), this);
-    units.place(group_, kGroupId, 223, 32, 95, 10);
+    units.place(group_, kGroupId, 232, 32, 88, 10);
 }
 
 void DisplayPage::toControls() {

@@ -96,19 +96,19 @@ void ThresholdsPage::createControls() {
     label("В первичной цепи", 225, 12, 75);
 
     usePower_ = new QCheckBox(QStringLiteral("Порог мощности:"), this);
-    units.place(usePower_, kUsePowerId, 15, 27, 120, 10);
+    units.place(usePower_, kUsePowerId, 8, 27, 130, 10);
     power_ = edit(kPowerId, 140, 26, false);
     primaryPower_ = edit(kPrimaryPowerId, 225, 26, true);
     label("кВт", 299, 28, 25);
 
     useEnergy_ = new QCheckBox(QStringLiteral("Порог энергии:"), this);
-    units.place(useEnergy_, kUseEnergyId, 15, 45, 120, 10);
+    units.place(useEnergy_, kUseEnergyId, 8, 45, 130, 10);
     energy_ = edit(kEnergyId, 140, 44, false);
     primaryEnergy_ = edit(kPrimaryEnergyId, 225, 44, true);
     label("кВт*ч", 299, 46, 25);
 
     useRatio_ = new QCheckBox(QStringLiteral("Коэффициент трансформации:"), this);
-    units.place(useRatio_, kUseRatioId, 15, 71, 120, 10);
+    units.place(useRatio_, kUseRatioId, 8, 71, 130, 10);
     ratio_ = edit(kRatioId, 140, 70, false);
 }
 
