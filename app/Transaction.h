@@ -4,7 +4,9 @@
 #include <chrono>
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
+#include <variant>
 
 #include "protocol/LayoutRecords.h"
 
@@ -51,5 +53,18 @@ bool askRetryInDialog(const std::string& message);
 
 // The one way pages talk to devices, with the application's port and settings.
 int executeCommand(std::size_t index, const LayoutRecord& params, LayoutRecord* reply);
+
+// A command whose reply decodes into `Record`; empty when the command failed.
+template <typename Record>
+std::optional<Record> executeRead(std::size_t index, const LayoutRecord& params = {}) {
+    LayoutRecord reply = Record{};
+    if (executeCommand(index, params, &reply) != 1) {
+        return std::nullopt;
+    }
+    if (const auto* record = std::get_if<Record>(&reply)) {
+        return *record;
+    }
+    return std::nullopt;
+}
 
 }  // namespace quillet

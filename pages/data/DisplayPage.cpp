@@ -84,12 +84,8 @@ void DisplayPage::fromControls() {
 
 void DisplayPage::readFromDevice() {
     // Reading is the same for one meter or all: the radio buttons choose only the write.
-    LayoutRecord reply = DisplayModes{};
-    if (executeCommand(kReadModes, {}, &reply) != 1) {
-        return;
-    }
-    const auto* read = std::get_if<DisplayModes>(&reply);
-    if (read == nullptr) {
+    const std::optional<DisplayModes> read = executeRead<DisplayModes>(kReadModes);
+    if (!read) {
         return;
     }
     Values& v = values();

@@ -41,35 +41,22 @@ constexpr std::array<FieldInfo, ServicePage::kFieldCount> kFields = {{
     {ServicePage::kGroupCommandId, "Групповая команда:"},
 }};
 
-// The reply of a command as its record, or null when the command failed.
-template <typename Record>
-const Record* read(std::size_t slot, LayoutRecord& reply) {
-    reply = Record{};
-    if (executeCommand(slot, {}, &reply) != 1) {
-        return nullptr;
-    }
-    return std::get_if<Record>(&reply);
-}
-
 QString flagText(std::size_t slot, const char* yes, const char* no) {
-    LayoutRecord reply;
-    const auto* flag = read<YesNo>(slot, reply);
-    if (flag == nullptr) {
+    const auto flag = executeRead<YesNo>(slot);
+    if (!flag) {
         return kMissing;
     }
     return QString::fromUtf8(flag->yes != 0 ? yes : no);
 }
 
 QString versionText() {
-    LayoutRecord reply;
-    const auto* version = read<DeviceVersion>(ServicePage::kReadVersion, reply);
-    return version != nullptr ? QString::fromStdString(version->version) : kMissing;
+    const auto version = executeRead<DeviceVersion>(ServicePage::kReadVersion);
+    return version ? QString::fromStdString(version->version) : kMissing;
 }
 
 QString serialText() {
-    LayoutRecord reply;
-    const auto* serial = read<SerialNumber>(ServicePage::kReadSerial, reply);
-    if (serial == nullptr) {
+    const auto serial = executeRead<SerialNumber>(ServicePage::kReadSerial);
+    if (!serial) {
         return kMissing;
     }
     // Twelve digits: the high half has at most 16 bits.
@@ -78,9 +65,8 @@ QString serialText() {
 }
 
 QString eventText(std::size_t slot) {
-    LayoutRecord reply;
-    const auto* at = read<MeterDateTime>(slot, reply);
-    if (at == nullptr) {
+    const auto at = executeRead<MeterDateTime>(slot);
+    if (!at) {
         return kMissing;
     }
     return QString::fromStdString(formatEventTime(at->hours, at->minutes, at->seconds, at->weekday,

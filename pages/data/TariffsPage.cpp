@@ -16,11 +16,7 @@ namespace {
 
 // The switch's state from the meter; the flag stays as it was when the read fails.
 void readSwitch(std::size_t slot, bool& flag) {
-    LayoutRecord reply = OnOffSwitch{};
-    if (executeCommand(slot, {}, &reply) != 1) {
-        return;
-    }
-    if (const auto* state = std::get_if<OnOffSwitch>(&reply)) {
+    if (const auto state = executeRead<OnOffSwitch>(slot)) {
         flag = state->on != 0;
     }
 }

@@ -37,16 +37,6 @@ bool isWhole(double value) {
     return std::isfinite(value) && std::floor(value) == value;
 }
 
-// The reply of a read as its record, or null when the command failed.
-template <typename Record>
-const Record* read(std::size_t slot, LayoutRecord& reply) {
-    reply = Record{};
-    if (executeCommand(slot, {}, &reply) != 1) {
-        return nullptr;
-    }
-    return std::get_if<Record>(&reply);
-}
-
 }  // namespace
 
 ThresholdsPage::Values& ThresholdsPage::values() {
@@ -147,19 +137,18 @@ void ThresholdsPage::readFromDevice() {
     Values& v = values();
     // Each selected value is asked for whatever became of the one before; a lost one keeps
     // its text.
-    LayoutRecord reply;
     if (v.usePower) {
-        if (const auto* power = read<PowerThreshold>(kReadPower, reply)) {
+        if (const auto power = executeRead<PowerThreshold>(kReadPower)) {
             v.powerText = gText(power->powerKw);
         }
     }
     if (v.useEnergy) {
-        if (const auto* energy = read<EnergyValue>(kReadEnergy, reply)) {
+        if (const auto energy = executeRead<EnergyValue>(kReadEnergy)) {
             v.energyText = gText(energy->energyKwh);
         }
     }
     if (v.useRatio) {
-        if (const auto* ratio = read<TransformationRatio>(kReadRatio, reply)) {
+        if (const auto ratio = executeRead<TransformationRatio>(kReadRatio)) {
             v.ratioText = gText(ratio->ratio);
         }
     }
