@@ -14,7 +14,7 @@
 #include <cassert>
 #include <mutex>
 
-#include "protocol/ValueText.h"
+#include "app/SettingsStore.h"
 #include "serial/LinePeer.h"
 #include "serial/ModemLink.h"
 #include "serial/SimulatedLineDevice.h"
@@ -31,19 +31,6 @@ namespace {
 
 Application* liveInstance = nullptr;
 
-const QString kSettings = QStringLiteral("Settings");
-const QString kModem = QStringLiteral("Modem");
-const QString kAccess = QStringLiteral("Access");
-const QString kPorts = QStringLiteral("Ports");
-
-constexpr int kDefaultPortIndex = 1;  // "COM2"
-constexpr int kDefaultTimeoutMs = 500;
-constexpr int kMaxModemLineLength = 30;
-constexpr int kPasswordLength = 5;
-const std::string kDefaultModemInit = "AT&F1&B1M3E0Q0&D0";
-const std::string kDefaultPassword = "Q7K2M";
-const std::string kDefaultControllerAddress = "0";
-
 constexpr int kModemLink = 2;
 
 const QUrl kHelpContents(QStringLiteral("qrc:/help/index.html"));
@@ -53,19 +40,6 @@ const QUrl kHelpContents(QStringLiteral("qrc:/help/index.html"));
 bool isAsciiLetterOrDigit(QChar c) {
     const char16_t u = c.unicode();
     return (u >= u'0' && u <= u'9') || (u >= u'A' && u <= u'Z') || (u >= u'a' && u <= u'z');
-}
-
-bool isLetterOrDigitText(const QString& text, qsizetype length) {
-    return text.size() == length && std::all_of(text.begin(), text.end(), isAsciiLetterOrDigit);
-}
-
-int inRangeOr(int value, int low, int high, int replacement) {
-    return value >= low && value <= high ? value : replacement;
-}
-
-QString portName(int portIndex) {
-    const std::string_view name = PortNameTable[static_cast<std::size_t>(portIndex)];
-    return QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
 }
 
 // Sees the quit request on its way to the application object (the port's waits run
@@ -152,66 +126,19 @@ void Application::replaceSimulator(const sim::SimulatorOptions& options) {
 }
 
 void Application::loadSettings() {
-    settings_.initialTab = readSettingInt(kSettings, QStringLiteral("InitialTab"), -1);
-
-    int baudIndex = readSettingInt(kSettings, QStringLiteral("ComSpeed"), kDefaultBaudIndex);
-    if (!isValidBaudIndex(baudIndex)) {
-        baudIndex = kDefaultBaudIndex;
-    }
-    int portIndex = readSettingInt(kSettings, QStringLiteral("ComPort"), kDefaultPortIndex);
-    if (!isValidPortIndex(portIndex)) {
-        portIndex = kDefaultPortIndex;
-    }
-    settings_.timeoutMs =
-        inRangeOr(readSettingInt(kSettings, QStringLiteral("Timeout"), kDefaultTimeoutMs), 100,
-                  10000, kDefaultTimeoutMs);
-
+    const StoredSettings stored = SettingsStore(*store_).load();
+    settings_ = stored.settings;
     bool mapChanged = false;
     for (int i = 0; i < kPortCount; ++i) {
-        const QString device = readSettingString(kPorts, portName(i),
-                                                 QString::fromStdString(PortMap::defaultDevice(i)));
         const std::string before = port_->portMap().device(i);
-        port_->portMap().setDevice(i, device.toStdString());
+        port_->portMap().setDevice(i, stored.devices[static_cast<std::size_t>(i)]);
         mapChanged = mapChanged || port_->portMap().device(i) != before;
     }
     if (mapChanged) {
         // An open port would go on using the old device.
         port_->close();
     }
-    port_->configure(portIndex, baudIndex, settings_.timeoutMs);
-
-    const QString address = readSettingString(kSettings, QStringLiteral("ControlerAddress"),
-                                              QString::fromStdString(kDefaultControllerAddress));
-    settings_.controllerAddress =
-        isLetterOrDigitText(address, 1) ? address.toStdString() : kDefaultControllerAddress;
-    settings_.linkType = readSettingInt(kSettings, QStringLiteral("Controler"), 0);
-    settings_.errorReport = readSettingInt(kSettings, QStringLiteral("ErrorReport"), 1);
-
-    const auto modemLine = [this](const QString& name) {
-        const QString text =
-            readSettingString(kModem, name, QString::fromStdString(kDefaultModemInit));
-        return text.size() <= kMaxModemLineLength ? text.toStdString() : kDefaultModemInit;
-    };
-    settings_.init = modemLine(QStringLiteral("Init"));
-    settings_.numberPrefix =
-        readSettingString(kModem, QStringLiteral("NumberPrefix"), QStringLiteral("ATDP"))
-            .toStdString();
-    settings_.number = readSettingString(kModem, QStringLiteral("Number"), {}).toStdString();
-    settings_.modCommand = modemLine(QStringLiteral("ModCommand"));
-    settings_.modTime = inRangeOr(readSettingInt(kModem, QStringLiteral("ModTime"), 1), 1, 15, 1);
-    settings_.modEnable = readSettingInt(kModem, QStringLiteral("ModEnable"), 0);
-
-    const auto password = [this](const QString& name) {
-        const QString text =
-            readSettingString(kAccess, name, QString::fromStdString(kDefaultPassword));
-        return isLetterOrDigitText(text, kPasswordLength) ? text.toStdString() : kDefaultPassword;
-    };
-    settings_.groupPassword = password(QStringLiteral("GroupPassword"));
-    settings_.privatePassword = password(QStringLiteral("PrivatePassword"));
-    settings_.category =
-        inRangeOr(readSettingInt(kAccess, QStringLiteral("Category"), 0), 0, 99, 0);
-    settings_.address = inRangeOr(readSettingInt(kAccess, QStringLiteral("Address"), 0), 0, 999, 0);
-
+    port_->configure(stored.portIndex, stored.baudIndex, settings_.timeoutMs);
     exchangeCancelled = false;
 }
 
@@ -223,51 +150,23 @@ void Application::hangUpModemIfLinked() {
 
 void Application::saveSettings(int currentTab) {
     settings_.initialTab = currentTab;
-    const auto writeInt = [this](const QString& section, const QString& name, int value) {
-        store_->setValue(section + u'/' + name, QString::number(value));
-    };
-    const auto writeText = [this](const QString& section, const QString& name,
-                                  const std::string& text) {
-        store_->setValue(section + u'/' + name, QString::fromStdString(text));
-    };
-    writeInt(kSettings, QStringLiteral("InitialTab"), currentTab);
-    writeInt(kSettings, QStringLiteral("ComPort"), port_->portIndex());
-    writeInt(kSettings, QStringLiteral("ComSpeed"), port_->baudIndex());
-    writeInt(kSettings, QStringLiteral("Timeout"), settings_.timeoutMs);
-    writeInt(kSettings, QStringLiteral("Controler"), settings_.linkType);
-    writeText(kSettings, QStringLiteral("ControlerAddress"), settings_.controllerAddress);
-    writeInt(kSettings, QStringLiteral("ErrorReport"), settings_.errorReport);
-    writeText(kModem, QStringLiteral("Init"), settings_.init);
-    writeText(kModem, QStringLiteral("NumberPrefix"), settings_.numberPrefix);
-    writeText(kModem, QStringLiteral("Number"), settings_.number);
-    writeText(kModem, QStringLiteral("ModCommand"), settings_.modCommand);
-    writeInt(kModem, QStringLiteral("ModTime"), settings_.modTime);
-    writeInt(kModem, QStringLiteral("ModEnable"), settings_.modEnable);
-    writeText(kAccess, QStringLiteral("GroupPassword"), settings_.groupPassword);
-    writeText(kAccess, QStringLiteral("PrivatePassword"), settings_.privatePassword);
-    writeInt(kAccess, QStringLiteral("Category"), settings_.category);
-    writeInt(kAccess, QStringLiteral("Address"), settings_.address);
-    // Written although the program never changes them, so the operator finds where to.
+    StoredSettings stored;
+    stored.settings = settings_;
+    stored.portIndex = port_->portIndex();
+    stored.baudIndex = port_->baudIndex();
     for (int i = 0; i < kPortCount; ++i) {
-        writeText(kPorts, portName(i), port_->portMap().device(i));
+        stored.devices[static_cast<std::size_t>(i)] = port_->portMap().device(i);
     }
-    syncStore();
+    SettingsStore(*store_).save(stored);
 }
 
 int Application::readSettingInt(const QString& section, const QString& name, int defaultValue) {
-    const QString text = readSettingString(section, name, QString::number(defaultValue));
-    const int value = textAsInt(text.toStdString());
-    return value == -1 ? defaultValue : value;
+    return SettingsStore(*store_).readInt(section, name, defaultValue);
 }
 
 QString Application::readSettingString(const QString& section, const QString& name,
                                        const QString& defaultValue) {
-    // Only plain text counts: typed values (@Variant, @ByteArray) and lists are missing.
-    const QVariant value = store_->value(section + u'/' + name);
-    if (value.typeId() != QMetaType::QString) {
-        return defaultValue;
-    }
-    return value.toString();
+    return SettingsStore(*store_).readString(section, name, defaultValue);
 }
 
 void Application::writeSettingInt(const QString& section, const QString& name, int value) {
@@ -276,23 +175,7 @@ void Application::writeSettingInt(const QString& section, const QString& name, i
 
 void Application::writeSettingString(const QString& section, const QString& name,
                                      const QString& text) {
-    store_->setValue(section + u'/' + name, text);
-    syncStore();
-}
-
-void Application::syncStore() {
-    const QString fileName = store_->fileName();
-    // Created private before the first write, so the passwords are never readable by
-    // others; later writes keep the mode of the file they replace.
-    if (!fileName.isEmpty() && !QFileInfo::exists(fileName)) {
-        QDir().mkpath(QFileInfo(fileName).absolutePath());
-        QFile file(fileName);
-        file.open(QIODevice::WriteOnly, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    }
-    store_->sync();
-    if (!fileName.isEmpty()) {
-        QFile::setPermissions(fileName, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    }
+    SettingsStore(*store_).writeString(section, name, text);
 }
 
 void Application::registerFileType(const QString& extension, const QString& description) {
@@ -328,14 +211,6 @@ void Application::registerFileType(const QString& extension, const QString& desc
     if (!tool.isEmpty()) {
         QProcess::startDetached(tool, {mimeDir});
     }
-}
-
-QString Application::formatFileHeader() const {
-    return QString::asprintf(
-        "Групповой пароль: %s\nИндивидуальный пароль: %s\nАдрес: %03d\nКатегория "
-        "потребителя: %02d\n",
-        settings_.groupPassword.c_str(), settings_.privatePassword.c_str(), settings_.address,
-        settings_.category);
 }
 
 void Application::showHelp() {

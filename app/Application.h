@@ -4,8 +4,8 @@
 #include <atomic>
 #include <memory>
 
-#include "app/AppSettings.h"
-#include "app/DataFiles.h"
+#include "app/FileDialogs.h"
+#include "meter/AppSettings.h"
 #include "serial/SerialPort.h"
 
 class QObject;
@@ -65,8 +65,6 @@ public:
 
     // Registers a data-file type with the desktop; failures are ignored.
     void registerFileType(const QString& extension, const QString& description);
-    // The four header lines of every data file (UTF-8, "\n" line ends).
-    QString formatFileHeader() const;
     // Opens the contents page of the program's help.
     void showHelp();
 
@@ -77,9 +75,6 @@ public:
     void setFileDialogs(std::unique_ptr<FileDialogs> dialogs) { fileDialogs_ = std::move(dialogs); }
 
 private:
-    // Writes pending values to the file and keeps it private to its owner.
-    void syncStore();
-
     std::unique_ptr<QSettings> store_;
     AppSettings settings_;
     std::shared_ptr<sim::LineSimulator> simulator_;

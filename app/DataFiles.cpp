@@ -1,11 +1,9 @@
 #include "app/DataFiles.h"
 
 #include <QFile>
-#include <QFileDialog>
 #include <QSaveFile>
-#include <QStringList>
 
-#include "app/Application.h"
+#include "meter/AppSettings.h"
 #include "protocol/Cp1251.h"
 
 namespace quillet {
@@ -32,12 +30,20 @@ bool saveTextFile(const QString& path, const QString& text) {
     return saveFileBytes(path, utf8ToCp1251(withCrLf.toStdString()));
 }
 
-QString dataFileText(const QString& body) {
-    return Application::instance().formatFileHeader() + QLatin1Char('\n') + body;
+QString dataFileHeader(const AppSettings& settings) {
+    return QString::asprintf(
+        "Групповой пароль: %s\nИндивидуальный пароль: %s\nАдрес: %03d\nКатегория "
+        "потребителя: %02d\n",
+        settings.groupPassword.c_str(), settings.privatePassword.c_str(), settings.address,
+        settings.category);
 }
 
-bool saveDataFile(const QString& path, const QString& body) {
-    return saveTextFile(path, dataFileText(body));
+QString dataFileText(const AppSettings& settings, const QString& body) {
+    return dataFileHeader(settings) + QLatin1Char('\n') + body;
+}
+
+bool saveDataFile(const QString& path, const AppSettings& settings, const QString& body) {
+    return saveTextFile(path, dataFileText(settings, body));
 }
 
 DataFileReader::DataFileReader(const QString& path) {
@@ -73,33 +79,6 @@ std::optional<std::string> DataFileReader::nextLine() {
     std::string line(bytes_.constData() + pos_, static_cast<std::size_t>(end - pos_));
     pos_ = next;
     return line;
-}
-
-QString FileDialogs::toolkitFilter(const QString& filter) {
-    const QStringList parts = filter.split(QLatin1Char('|'));
-    QStringList filters;
-    for (int i = 0; i + 1 < parts.size(); i += 2) {
-        if (parts[i].isEmpty()) {
-            break;
-        }
-        filters << QStringLiteral("%1 (%2)").arg(parts[i], QString(parts[i + 1]).replace(';', ' '));
-    }
-    return filters.join(QStringLiteral(";;"));
-}
-
-QString FileDialogs::openFileName(QWidget* parent, const QString& filter) {
-    return QFileDialog::getOpenFileName(parent, {}, {}, toolkitFilter(filter));
-}
-
-QString FileDialogs::saveFileName(QWidget* parent, const QString& filter,
-                                  const QString& defaultExtension) {
-    QFileDialog dialog(parent, {}, {}, toolkitFilter(filter));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix(defaultExtension);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
-        return {};
-    }
-    return dialog.selectedFiles().constFirst();
 }
 
 }  // namespace quillet

@@ -6,9 +6,9 @@
 #include <optional>
 #include <string>
 
-class QWidget;
-
 namespace quillet {
+
+struct AppSettings;
 
 // Text files of the program: Windows-1251 bytes and CR LF line ends on disk, UTF-8 with
 // "\n" in memory. A save writes a temporary file beside the target and renames it over the
@@ -17,10 +17,12 @@ bool saveTextFile(const QString& path, const QString& text);
 // Bytes as they are, through the same temporary file and rename.
 bool saveFileBytes(const QString& path, const std::string& bytes);
 
-// A data file: the header naming the passwords, address and category the data came from,
-// an empty line, then `body`.
-QString dataFileText(const QString& body);
-bool saveDataFile(const QString& path, const QString& body);
+// The four header lines of every data file, naming the passwords, address and category
+// the data came from (UTF-8, "\n" line ends).
+QString dataFileHeader(const AppSettings& settings);
+// A data file: the header, an empty line, then `body`.
+QString dataFileText(const AppSettings& settings, const QString& body);
+bool saveDataFile(const QString& path, const AppSettings& settings, const QString& body);
 
 // Reads a data file line by line. Lines come as the file's bytes (Windows-1251) without
 // their end; CR LF and a lone LF both end a line.
@@ -44,19 +46,4 @@ private:
     qsizetype pos_ = 0;
     bool ok_ = false;
 };
-
-// Where files are chosen. The production dialogs are the toolkit's; tests replace them with
-// fixed answers. Filters come in the form "Description|*.ext|Description|*.ext||".
-class FileDialogs {
-public:
-    virtual ~FileDialogs() = default;
-    // Empty when the operator cancels.
-    virtual QString openFileName(QWidget* parent, const QString& filter);
-    virtual QString saveFileName(QWidget* parent, const QString& filter,
-                                 const QString& defaultExtension);
-
-    // "a|b|c|d||" in the toolkit's form "a (b);;c (d)".
-    static QString toolkitFilter(const QString& filter);
-};
-
 }  // namespace quillet

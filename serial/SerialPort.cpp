@@ -132,6 +132,9 @@ PortResult SerialPort::transact(std::uint8_t logTag, std::string_view request,
                                               request.size());
     log_.appendRecordStart(logTag);
     log_.append(bytes);
+    if (trace_) {
+        trace_(true, bytes);
+    }
 
     const bool awaitsReply = !reply.empty();
     if (awaitsReply) {
@@ -257,6 +260,9 @@ void SerialPort::drainInput() {
         }
         if (got.count == 0) {
             return;
+        }
+        if (trace_) {
+            trace_(false, std::span<const std::uint8_t>(buffer.data(), got.count));
         }
         bool refused = false;
         bool ended = false;

@@ -39,6 +39,10 @@ struct LineFlags {
 // waits. Returns false once the application has been asked to quit.
 using PumpHook = std::function<bool()>;
 
+// Sees every byte that passes the port: what is sent (`sent` true) from the caller's thread
+// as it goes out, what is received from the line monitor's as it comes in.
+using LineTrace = std::function<void(bool sent, std::span<const std::uint8_t> bytes)>;
+
 // The program's one serial port: opens and sets up the line, sends a request and collects
 // the framed reply that the line monitor thread assembles, keeping the line flags and the
 // exchange log. Every call but the flags' readers belongs to one (the caller's) thread.
@@ -88,6 +92,8 @@ public:
     bool monitorRunning() const { return monitor_.joinable(); }
 
     void setPumpHook(PumpHook hook) { pumpHook_ = std::move(hook); }
+    // Set while the port is closed: the line monitor reads it without a lock.
+    void setTrace(LineTrace trace) { trace_ = std::move(trace); }
     PortMap& portMap() { return portMap_; }
 
     LineFlags flags;
@@ -110,6 +116,7 @@ private:
     int baudIndex_ = kDefaultBaudIndex;
     int replyTimeoutMs_ = kDefaultReplyTimeoutMs;
     PumpHook pumpHook_;
+    LineTrace trace_;
 
     std::unique_ptr<LineDevice> device_;
     std::atomic<bool> open_{false};

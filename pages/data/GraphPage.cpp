@@ -353,7 +353,7 @@ void GraphPage::writeToFile() {
     if (path.isEmpty()) {
         return;
     }
-    if (!saveDataFile(path, QString::fromStdString(HalfHourGraph::shared().fileBody()))) {
+    if (!saveDataFile(path, Application::instance().settings(), QString::fromStdString(HalfHourGraph::shared().fileBody()))) {
         showWarning(this, QStringLiteral("Ошибка при сохранении графика в файл"));
     }
 }

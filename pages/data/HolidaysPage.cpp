@@ -64,7 +64,7 @@ QString HolidayTable::fileBody() const {
 }
 
 bool HolidayTable::save(const QString& path) const {
-    return saveDataFile(path, fileBody());
+    return saveDataFile(path, Application::instance().settings(), fileBody());
 }
 
 HolidayTable::LoadResult HolidayTable::load(const QString& path) {

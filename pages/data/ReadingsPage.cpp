@@ -301,7 +301,7 @@ void ReadingsPage::writeToFile() {
     if (path.isEmpty()) {
         return;
     }
-    if (!saveDataFile(path, qtext(Tables::shared().fileBody()))) {
+    if (!saveDataFile(path, Application::instance().settings(), qtext(Tables::shared().fileBody()))) {
         showWarning(this, QStringLiteral("Ошибка при сохранении показаний в файл"));
     }
 }

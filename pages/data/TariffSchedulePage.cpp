@@ -154,7 +154,7 @@ QString TariffSchedule::fileBody() const {
 }
 
 bool TariffSchedule::save(const QString& path) const {
-    return saveDataFile(path, fileBody());
+    return saveDataFile(path, Application::instance().settings(), fileBody());
 }
 
 TariffSchedule::LoadResult TariffSchedule::load(const QString& path) {

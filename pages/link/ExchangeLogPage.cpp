@@ -150,7 +150,7 @@ void ExchangeLogPage::clearLog() {
 
 void ExchangeLogPage::writeToFile() {
     Application& app = Application::instance();
-    QString header = dataFileText({});
+    QString header = dataFileText(Application::instance().settings(), {});
     header.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
     const QString path = app.fileDialogs().saveFileName(
         this, QStringLiteral("Протоколы (*.log)|*.log|Все Файлы (*.*)|*.*||"),

@@ -37,7 +37,7 @@ TEST_F(DataFilesTest, SaveWritesHeaderAndBodyInWindows1251WithCrLf) {
     app.settings().address = 7;
     app.settings().category = 3;
     const QString path = dir.filePath("out.day");
-    ASSERT_TRUE(saveDataFile(path, QStringLiteral("7/03\nмай\n")));
+    ASSERT_TRUE(saveDataFile(path, app.settings(), QStringLiteral("7/03\nмай\n")));
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray expected =

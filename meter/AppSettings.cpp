@@ -1,4 +1,4 @@
-#include "app/AppSettings.h"
+#include "meter/AppSettings.h"
 
 namespace quillet {
 
