@@ -1,0 +1,1 @@
+#include "meter/HalfHourGraph.h"

@@ -1,0 +1,1 @@
+#include "meter/MeterClock.h"

@@ -1,0 +1,1 @@
+#include "meter/ServiceInfo.h"
