@@ -4,7 +4,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
-#include <algorithm>
 
 #include "protocol/ValueText.h"
 #include "serial/PortMap.h"
@@ -21,21 +20,9 @@ const QString kPorts = QStringLiteral("Ports");
 constexpr int kDefaultPortIndex = 1;  // "COM2"
 constexpr int kDefaultTimeoutMs = 500;
 constexpr int kMaxModemLineLength = 30;
-constexpr int kPasswordLength = 5;
 const std::string kDefaultModemInit = "AT&F1&B1M3E0Q0&D0";
 const std::string kDefaultPassword = "Q7K2M";
 const std::string kDefaultControllerAddress = "0";
-
-// Only ASCII letters and digits go into passwords and the controller address: the
-// devices compare them byte by byte.
-bool isAsciiLetterOrDigit(QChar c) {
-    const char16_t u = c.unicode();
-    return (u >= u'0' && u <= u'9') || (u >= u'A' && u <= u'Z') || (u >= u'a' && u <= u'z');
-}
-
-bool isLetterOrDigitText(const QString& text, qsizetype length) {
-    return text.size() == length && std::all_of(text.begin(), text.end(), isAsciiLetterOrDigit);
-}
 
 int inRangeOr(int value, int low, int high, int replacement) {
     return value >= low && value <= high ? value : replacement;
@@ -71,8 +58,9 @@ StoredSettings SettingsStore::load() const {
 
     const QString address = readString(kSettings, QStringLiteral("ControlerAddress"),
                                        QString::fromStdString(kDefaultControllerAddress));
-    s.controllerAddress =
-        isLetterOrDigitText(address, 1) ? address.toStdString() : kDefaultControllerAddress;
+    s.controllerAddress = AppSettings::isValidControllerAddress(address.toStdString())
+                              ? address.toStdString()
+                              : kDefaultControllerAddress;
     s.linkType = readInt(kSettings, QStringLiteral("Controler"), 0);
     s.errorReport = readInt(kSettings, QStringLiteral("ErrorReport"), 1);
 
@@ -90,7 +78,8 @@ StoredSettings SettingsStore::load() const {
 
     const auto password = [this](const QString& name) {
         const QString text = readString(kAccess, name, QString::fromStdString(kDefaultPassword));
-        return isLetterOrDigitText(text, kPasswordLength) ? text.toStdString() : kDefaultPassword;
+        return AppSettings::isValidPassword(text.toStdString()) ? text.toStdString()
+                                                                : kDefaultPassword;
     };
     s.groupPassword = password(QStringLiteral("GroupPassword"));
     s.privatePassword = password(QStringLiteral("PrivatePassword"));

@@ -16,7 +16,7 @@ using ReadArgs = std::span<const std::string>;
 // One read of the command line: the same commands in the same order as its page's read
 // from the device.
 struct ReadSpec {
-    std::string_view name;  // "service"
+    std::string_view name;   // "service"
     std::string_view usage;  // "graph DAY/MONTH"
     // The extension of the page's data file ("ind", "plt", "trf", "day"); empty when the
     // page keeps no file.
@@ -27,8 +27,7 @@ struct ReadSpec {
     // Reads one meter through `runner` (fresh for every meter) into `report`; when
     // `fileBody` is given and the page keeps a data file, the lines that follow the file
     // header ("\n" ends, UTF-8) go there.
-    void (*run)(RecordingRunner& runner, ReadArgs args, MeterReport& report,
-                std::string* fileBody);
+    void (*run)(RecordingRunner& runner, ReadArgs args, MeterReport& report, std::string* fileBody);
 };
 
 // Every read, in the order the help lists them.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "protocol/Frame.h"
 
@@ -31,6 +32,12 @@ struct AppSettings {
 
     // What a frame needs of them.
     LinkSettings link() const;
+
+    static constexpr std::size_t kPasswordLength = 5;
+    // Passwords and the controller address are ASCII letters and digits: the devices
+    // compare them byte by byte.
+    static bool isValidPassword(std::string_view text);
+    static bool isValidControllerAddress(std::string_view text);
 };
 
 }  // namespace quillet

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "meter/MeterClock.h"
 #include "protocol/LocalClock.h"
 #include "protocol/ValueText.h"
 
@@ -39,7 +40,7 @@ bool parseDate(const std::string& text, ParsedDate& out) {
 DateEdit::DateEdit(QWidget* parent) : QLineEdit(parent) {}
 
 void DateEdit::setDate(int day, int month, int year) {
-    setText(withYear_ ? QString::asprintf("%d/%02d/%04d", day, month, year)
+    setText(withYear_ ? QString::fromStdString(dateText(day, month, year))
                       : QString::asprintf("%d/%02d", day, month));
 }
 

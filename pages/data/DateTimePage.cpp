@@ -3,7 +3,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
-#include <variant>
 
 #include "app/DialogLayout.h"
 #include "app/MessageBoxes.h"
@@ -14,6 +13,14 @@
 #include "protocol/LocalClock.h"
 
 namespace quillet {
+
+namespace {
+
+QString boxLabel(const char* label) {
+    return QString::fromUtf8(label) + ':';
+}
+
+}  // namespace
 
 DateTimePage::Values& DateTimePage::values() {
     static Values chosen;
@@ -31,18 +38,20 @@ DateTimePage::~DateTimePage() {
 
 void DateTimePage::createControls() {
     const DialogUnits units(font());
-    useTime_ = new QCheckBox(QStringLiteral("Время:"), this);
+    useTime_ = new QCheckBox(boxLabel(MeterClock::kTimeLabel), this);
     units.place(useTime_, kUseTimeId, 15, 15, 120, 10);
     time_ = new TimeEdit(this);
     units.place(time_, kTimeId, 140, 14, 60, 12);
-    useDate_ = new QCheckBox(QStringLiteral("Дата:"), this);
+    useDate_ = new QCheckBox(boxLabel(MeterClock::kDateLabel), this);
     units.place(useDate_, kUseDateId, 15, 33, 120, 10);
     date_ = new DateEdit(this);
     units.place(date_, kDateId, 140, 32, 60, 12);
-    useSummerTime_ = new QCheckBox(QStringLiteral("Переход на летнее время:"), this);
+    useSummerTime_ = new QCheckBox(boxLabel(MeterClock::kSummerTimeLabel), this);
     units.place(useSummerTime_, kUseSummerTimeId, 15, 51, 120, 10);
     summerTimeMode_ = new QComboBox(this);
-    summerTimeMode_->addItems({QStringLiteral("Не учитывать"), QStringLiteral("Учитывать")});
+    for (const char* mode : MeterClock::kSummerTimeModes) {
+        summerTimeMode_->addItem(QString::fromUtf8(mode));
+    }
     units.place(summerTimeMode_, kSummerTimeModeId, 140, 50, 80, 12);
 
     // The note's two lines are one sentence, wrapped to the page's width.
@@ -81,28 +90,22 @@ void DateTimePage::readFromDevice() {
     if (v.useTime) {
         time_->clear();
     }
-    if (v.useDate || v.useTime) {
-        LayoutRecord reply = MeterDateTime{};
-        if (executeCommand(kReadDateTime, {}, &reply) == 1) {
-            if (const auto* now = std::get_if<MeterDateTime>(&reply)) {
-                if (v.useDate) {
-                    date_->setDate(now->day, now->month, now->year);
-                }
-                if (v.useTime) {
-                    time_->setTime(now->hours, now->minutes, now->seconds);
-                }
+    MeterClock clock;
+    WindowCommands commands;
+    clock.read(commands, {v.useDate || v.useTime, v.useSummerTime}, [&](std::size_t item) {
+        if (item == MeterClock::DateTime && clock.now) {
+            const MeterDateTime& now = *clock.now;
+            if (v.useDate) {
+                date_->setDate(now.day, now.month, now.year);
             }
-        }
-    }
-    if (v.useSummerTime) {
-        LayoutRecord reply = YesNo{};
-        if (executeCommand(kReadSummerTime, {}, &reply) == 1) {
-            if (const auto* observed = std::get_if<YesNo>(&reply)) {
-                v.summerTimeMode = observed->yes != 0 ? 1 : 0;
-                toControls();
+            if (v.useTime) {
+                time_->setTime(now.hours, now.minutes, now.seconds);
             }
+        } else if (item == MeterClock::SummerTime && clock.summerTime) {
+            v.summerTimeMode = *clock.summerTime ? 1 : 0;
+            toControls();
         }
-    }
+    });
 }
 
 void DateTimePage::writeToDevice() {

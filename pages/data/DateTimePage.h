@@ -3,6 +3,7 @@
 #include <cstddef>
 
 #include "app/TabPage.h"
+#include "meter/MeterClock.h"
 
 class QCheckBox;
 class QComboBox;
@@ -30,8 +31,8 @@ public:
     static constexpr std::size_t kSetDate = 1;
     static constexpr std::size_t kSetTime = 2;
     static constexpr std::size_t kSetSummerTime = 6;
-    static constexpr std::size_t kReadDateTime = 36;
-    static constexpr std::size_t kReadSummerTime = 50;
+    static constexpr std::size_t kReadDateTime = MeterClock::kReadDateTime;
+    static constexpr std::size_t kReadSummerTime = MeterClock::kReadSummerTime;
 
     // The years a meter keeps: it stores two digits and reads 71..99 as 19xx.
     static constexpr int kFirstMeterYear = 1971;

@@ -6,7 +6,6 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
-#include <variant>
 
 #include "app/DialogLayout.h"
 #include "app/MessageBoxes.h"
@@ -16,14 +15,6 @@
 #include "protocol/ValueText.h"
 
 namespace quillet {
-
-namespace {
-
-constexpr std::array<const char*, DisplayPage::kModeCount> kModeLabels = {
-    "Льготный всего",    "Льготный за месяц",    "Пиковый всего",  "Пиковый за месяц",
-    "Полупиковый всего", "Полупиковый за месяц", "Штрафной всего", "Штрафной за месяц"};
-
-}  // namespace
 
 DisplayPage::Values& DisplayPage::values() {
     static Values shown;
@@ -47,11 +38,11 @@ void DisplayPage::createControls() {
     for (std::size_t i = 0; i < modes_.size(); ++i) {
         const int row = static_cast<int>(i / 2);
         const int column = static_cast<int>(i % 2);
-        modes_[i] = new QCheckBox(QString::fromUtf8(kModeLabels[i]), this);
+        modes_[i] = new QCheckBox(QString::fromUtf8(DisplaySettings::kModeLabels[i]), this);
         units.place(modes_[i], kModeIds[i], 13 + column * 102, 17 + row * 14, 100, 10);
     }
 
-    units.place(new QLabel(QStringLiteral("Длительность цикла отображения (с):"), this), 0, 15, 91,
+    units.place(new QLabel(QString::fromUtf8(DisplaySettings::kCycleLabel) + ':', this), 0, 15, 91,
                 145, 8);
     cycle_ = new QLineEdit(this);
     // Digits only, as typed; pasted text is left to the check of a write.
@@ -84,7 +75,8 @@ void DisplayPage::fromControls() {
 
 void DisplayPage::readFromDevice() {
     // Reading is the same for one meter or all: the radio buttons choose only the write.
-    const std::optional<DisplayModes> read = executeRead<DisplayModes>(kReadModes);
+    WindowCommands commands;
+    const std::optional<DisplayModes> read = DisplaySettings::read(commands);
     if (!read) {
         return;
     }

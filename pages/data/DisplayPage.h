@@ -5,6 +5,7 @@
 #include <cstddef>
 
 #include "app/TabPage.h"
+#include "meter/DisplaySettings.h"
 
 class QCheckBox;
 class QLineEdit;
@@ -19,7 +20,7 @@ class DisplayPage : public TabPage {
 public:
     static constexpr int kTemplateId = 141;
 
-    static constexpr int kModeCount = 8;
+    static constexpr int kModeCount = static_cast<int>(DisplaySettings::kModeCount);
     // The mode boxes in the order of the meter's mode text.
     static constexpr std::array<int, kModeCount> kModeIds = {1043, 1044, 1045, 1046,
                                                              1047, 1048, 1049, 1050};
@@ -29,7 +30,7 @@ public:
 
     static constexpr std::size_t kSetModesGroup = 10;
     static constexpr std::size_t kSetCycleGroup = 11;
-    static constexpr std::size_t kReadModes = 56;
+    static constexpr std::size_t kReadModes = DisplaySettings::kReadModes;
     static constexpr std::size_t kSetModes = 57;
     static constexpr std::size_t kSetCycle = 58;
 

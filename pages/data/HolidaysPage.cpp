@@ -7,9 +7,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
-#include <optional>
-#include <string>
-#include <variant>
+#include <string_view>
 
 #include "app/Application.h"
 #include "app/DataFiles.h"
@@ -37,59 +35,22 @@ QString monthName(int month) {
 
 }  // namespace
 
-// --- HolidayTable ----------------------------------------------------------------------
+// --- Holiday files -------------------------------------------------------------------
 
-HolidayTable& HolidayTable::shared() {
-    static HolidayTable table;
-    return table;
+bool saveHolidaysFile(const QString& path, const HolidayTable& table) {
+    return saveDataFile(path, Application::instance().settings(),
+                        QString::fromStdString(table.fileBody()));
 }
 
-bool HolidayTable::set(int index, int day, int month) {
-    HolidayDate& entry = entries_.at(static_cast<std::size_t>(index));
-    const bool valid = isValidDayOfMonth(day, month, 0);
-    entry = valid ? HolidayDate{day, month} : HolidayDate{};
-    return valid;
-}
-
-void HolidayTable::clear() {
-    entries_.fill({});
-}
-
-QString HolidayTable::fileBody() const {
-    QString body;
-    for (const HolidayDate& entry : entries_) {
-        body += QString::asprintf("%d/%02d\n", entry.day, entry.month);
-    }
-    return body;
-}
-
-bool HolidayTable::save(const QString& path) const {
-    return saveDataFile(path, Application::instance().settings(), fileBody());
-}
-
-HolidayTable::LoadResult HolidayTable::load(const QString& path) {
+HolidayTable::LoadResult loadHolidaysFile(const QString& path, HolidayTable& table) {
     DataFileReader reader(path);
     // Checked before anything is emptied: a file that cannot be read must not cost the
     // operator the holidays on the screen.
     if (!reader.ok()) {
-        return LoadResult::Unreadable;
+        return HolidayTable::LoadResult::Unreadable;
     }
     reader.skipHeader();
-    HolidayTable loaded;
-    bool complete = true;
-    for (int i = 0; i < kCount; ++i) {
-        const std::optional<std::string> line = reader.nextLine();
-        int day = 0;
-        int month = 0;
-        if (!line || scanDayMonth(*line, day, month) < 2) {
-            complete = false;
-            continue;
-        }
-        // An invalid date ("0/00" of an empty holiday among them) stays empty unremarked.
-        loaded.set(i, day, month);
-    }
-    entries_ = loaded.entries_;
-    return complete ? LoadResult::Complete : LoadResult::Incomplete;
+    return table.loadFileLines([&reader] { return reader.nextLine(); });
 }
 
 // --- HolidayDialog ---------------------------------------------------------------------
@@ -187,16 +148,8 @@ void HolidaysPage::readFromDevice() {
     HolidayTable& table = HolidayTable::shared();
     table.clear();
     showRows();
-    // Every number is asked for whatever became of the one before.
-    for (int i = 0; i < HolidayTable::kCount; ++i) {
-        LayoutRecord reply = Holiday{};
-        if (executeCommand(kReadHoliday, HolidayNumber{i + 1}, &reply) == 1) {
-            if (const auto* read = std::get_if<Holiday>(&reply)) {
-                table.set(i, read->day, read->month);
-            }
-        }
-        showRow(i);
-    }
+    WindowCommands commands;
+    table.read(commands, [this](int index) { showRow(index); });
 }
 
 void HolidaysPage::writeToDevice() {
@@ -214,7 +167,7 @@ void HolidaysPage::readFromFile() {
     if (path.isEmpty()) {
         return;
     }
-    const HolidayTable::LoadResult result = HolidayTable::shared().load(path);
+    const HolidayTable::LoadResult result = loadHolidaysFile(path, HolidayTable::shared());
     showRows();
     if (result == HolidayTable::LoadResult::Unreadable) {
         showWarning(this, QStringLiteral("Ошибка при загрузке праздников из файла"));
@@ -229,7 +182,7 @@ void HolidaysPage::writeToFile() {
     if (path.isEmpty()) {
         return;
     }
-    if (!HolidayTable::shared().save(path)) {
+    if (!saveHolidaysFile(path, HolidayTable::shared())) {
         showWarning(this, QStringLiteral("Ошибка при сохранении праздников в файл"));
     }
 }

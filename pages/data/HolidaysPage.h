@@ -6,6 +6,7 @@
 #include <cstddef>
 
 #include "app/TabPage.h"
+#include "meter/HolidayTable.h"
 
 class QComboBox;
 class QLineEdit;
@@ -16,44 +17,10 @@ namespace quillet {
 
 class ReportList;
 
-// One holiday of the meter; day 0 (and month 0) is an empty entry.
-struct HolidayDate {
-    int day = 0;
-    int month = 0;
-
-    bool empty() const { return day == 0; }
-    friend bool operator==(const HolidayDate&, const HolidayDate&) = default;
-};
-
-// The sixteen holidays of a meter and their *.day file. Entry i is the meter's holiday
-// number i + 1. Only valid dates (29 February included) are ever stored.
-class HolidayTable {
-public:
-    static constexpr int kCount = 16;
-
-    enum class LoadResult {
-        Complete,
-        Incomplete,  // lines missing or unreadable: those entries are empty
-        Unreadable,  // the file could not be read: the table is as it was
-    };
-
-    // The table of the program run: empty at start, kept across tab changes.
-    static HolidayTable& shared();
-
-    const HolidayDate& at(int index) const { return entries_.at(static_cast<std::size_t>(index)); }
-    // Stores the date when it is a valid day of a month, otherwise empties the entry;
-    // true when it was stored.
-    bool set(int index, int day, int month);
-    void clear();
-
-    // The lines after the file header: "%d/%02d" each, "0/00" for an empty entry.
-    QString fileBody() const;
-    bool save(const QString& path) const;
-    LoadResult load(const QString& path);
-
-private:
-    std::array<HolidayDate, kCount> entries_{};
-};
+// The table's *.day file, with the header of the program's settings.
+bool saveHolidaysFile(const QString& path, const HolidayTable& table);
+// Unreadable leaves the table as it was.
+HolidayTable::LoadResult loadHolidaysFile(const QString& path, HolidayTable& table);
 
 // The day and month of one holiday; an empty holiday comes in as 1 January.
 class HolidayDialog : public QDialog {
@@ -90,7 +57,7 @@ public:
     static constexpr int kGroupId = 1011;
 
     static constexpr std::size_t kSetHolidayGroup = 13;
-    static constexpr std::size_t kReadHoliday = 68;
+    static constexpr std::size_t kReadHoliday = HolidayTable::kReadHoliday;
     static constexpr std::size_t kSetHoliday = 69;
 
     explicit HolidaysPage(QWidget* parent);

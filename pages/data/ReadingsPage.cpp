@@ -3,9 +3,6 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
-#include <algorithm>
-#include <cmath>
-#include <variant>
 
 #include "app/Application.h"
 #include "app/DataFiles.h"
@@ -31,132 +28,11 @@ constexpr std::array<ReportColumn, 2> kColumns = {{
     {"Значение (кВт*ч)", 25},
 }};
 
-bool isKnown(double value) {
-    return value >= 0;
-}
-
-// One register from the meter; unknown when the command fails. The record starts as "no
-// value", so a valid reply that carries none (a register the meter does not keep) leaves
-// the value unknown instead of 0 or an earlier reading.
-double readEnergy(std::size_t slot, const LayoutRecord& params) {
-    LayoutRecord reply = EnergyValue{Tables::kNoValue};
-    if (executeCommand(slot, params, &reply) != 1) {
-        return Tables::kNoValue;
-    }
-    const auto* energy = std::get_if<EnergyValue>(&reply);
-    if (energy == nullptr || !std::isfinite(energy->energyKwh) || !isKnown(energy->energyKwh)) {
-        return Tables::kNoValue;
-    }
-    return energy->energyKwh;
-}
-
 QString qtext(const std::string& utf8) {
     return QString::fromStdString(utf8);
 }
 
 }  // namespace
-
-// --- ReadingsTables ----------------------------------------------------------------------
-
-ReadingsTables::ReadingsTables() : monthIndex(std::clamp(localNow().month, 1, 12) - 1) {
-    clearValues();
-}
-
-ReadingsTables& ReadingsTables::shared() {
-    static ReadingsTables tables;
-    return tables;
-}
-
-void ReadingsTables::clearValues() {
-    totals.fill(kNoValue);
-    for (auto& row : months) {
-        row.fill(kNoValue);
-    }
-}
-
-double& ReadingsTables::fileValue(std::size_t index) {
-    if (index < kTotalRows) {
-        return totals[index];
-    }
-    const std::size_t at = index - kTotalRows;
-    return months.at(at / kMonths).at(at % kMonths);
-}
-
-double ReadingsTables::fileValue(std::size_t index) const {
-    if (index < kTotalRows) {
-        return totals[index];
-    }
-    const std::size_t at = index - kTotalRows;
-    return months.at(at / kMonths).at(at % kMonths);
-}
-
-int ReadingsTables::followingMonth() const {
-    return monthIndex + 1 == 12 ? 1 : monthIndex + 2;
-}
-
-std::string ReadingsTables::valueText(double value) {
-    return isKnown(value) ? formatDouble(value, 8) : "-";
-}
-
-std::string ReadingsTables::totalText(std::size_t row) const {
-    return valueText(totals.at(row));
-}
-
-double ReadingsTables::monthRowValue(std::size_t row, int currentMonth) const {
-    if (row >= kMonthRows || monthIndex < 0 || monthIndex >= static_cast<int>(kMonths)) {
-        return kNoValue;
-    }
-    const auto& readings = months[row];
-    const double atStart = readings[static_cast<std::size_t>(monthIndex)];
-    if (mode == kAtMonthStart) {
-        return atStart;
-    }
-    const double atNextStart = readings[static_cast<std::size_t>(followingMonth() - 1)];
-    // Without the start reading there is no consumption either: the difference from a
-    // missing value's -1 would pass for one.
-    if (!isKnown(atNextStart) || !isKnown(atStart)) {
-        return kNoValue;
-    }
-    if (monthIndex + 1 == currentMonth) {
-        return isKnown(totals[row]) ? totals[row] - atStart : kNoValue;
-    }
-    return atNextStart - atStart;
-}
-
-std::string ReadingsTables::monthText(std::size_t row, int currentMonth) const {
-    return valueText(monthRowValue(row, currentMonth));
-}
-
-std::string ReadingsTables::fileBody() const {
-    std::string body;
-    for (std::size_t i = 0; i < kFileValues; ++i) {
-        body += formatDouble(fileValue(i), 6);
-        body += '\n';
-    }
-    return body;
-}
-
-bool ReadingsTables::loadFileLines(const std::function<std::optional<std::string>()>& nextLine) {
-    bool complete = true;
-    // Every line is tried: one bad value costs that value only.
-    for (std::size_t i = 0; i < kFileValues; ++i) {
-        const std::optional<std::string> line = nextLine();
-        if (!line) {
-            continue;
-        }
-        const std::optional<double> value = scanDouble(*line);
-        if (!value) {
-            continue;
-        }
-        // Overflowing or "nan" lines are no readings either: they would show as such.
-        if (std::isfinite(*value) && (*value >= 0 || *value == kNoValue)) {
-            fileValue(i) = *value + 0.0;  // no "-0" in the list
-        } else {
-            complete = false;
-        }
-    }
-    return complete;
-}
 
 // --- ReadingsPage ------------------------------------------------------------------------
 
@@ -249,27 +125,17 @@ void ReadingsPage::showAll() {
 
 void ReadingsPage::readFromDevice() {
     fromControls();
-    Tables& tables = Tables::shared();
-
-    // Each command goes out whatever became of the one before; every value is shown as
-    // soon as it is known, and a month row with it, as its consumption may run up to it.
-    for (std::size_t row = 0; row < Tables::kTotalRows; ++row) {
-        tables.totals[row] = Tables::kNoValue;
-        tables.totals[row] = readEnergy(Tables::kTotalRowInfo[row].slot, {});
-        showTotal(row);
-        if (row < Tables::kMonthRows) {
-            showMonthRow(row);
+    // Every value is shown as soon as it is known, and a month row with a total, as its
+    // consumption may run up to it.
+    WindowCommands commands;
+    Tables::shared().read(commands, [this](const Tables::ReadStep& step) {
+        if (step.total) {
+            showTotal(step.row);
         }
-    }
-    // The following month first: the consumption of the selected one ends there.
-    for (const int month : {tables.followingMonth(), tables.monthIndex + 1}) {
-        for (std::size_t row = 0; row < Tables::kMonthRows; ++row) {
-            double& reading = tables.months[row][static_cast<std::size_t>(month - 1)];
-            reading = Tables::kNoValue;
-            reading = readEnergy(Tables::kMonthRowInfo[row].slot, MonthNumber{month});
-            showMonthRow(row);
+        if (step.row < Tables::kMonthRows) {
+            showMonthRow(step.row);
         }
-    }
+    });
 }
 
 void ReadingsPage::readFromFile() {
@@ -301,7 +167,8 @@ void ReadingsPage::writeToFile() {
     if (path.isEmpty()) {
         return;
     }
-    if (!saveDataFile(path, Application::instance().settings(), qtext(Tables::shared().fileBody()))) {
+    if (!saveDataFile(path, Application::instance().settings(),
+                      qtext(Tables::shared().fileBody()))) {
         showWarning(this, QStringLiteral("Ошибка при сохранении показаний в файл"));
     }
 }

@@ -5,6 +5,7 @@
 #include <cstddef>
 
 #include "app/TabPage.h"
+#include "meter/ServiceInfo.h"
 
 class QLineEdit;
 
@@ -27,15 +28,17 @@ public:
     static constexpr int kGroupCommandId = 1042;
 
     // Command slots, in the order the read sends them.
-    static constexpr std::size_t kSelfTest = 33;
-    static constexpr std::size_t kReadVersion = 49;
-    static constexpr std::size_t kReadSerial = 51;
-    static constexpr std::size_t kReadCoverOpened = 52;
-    static constexpr std::size_t kReadPowerOn = 53;
-    static constexpr std::size_t kReadPowerOff = 54;
-    static constexpr std::size_t kGroupCommandResult = 35;
+    static constexpr std::size_t kSelfTest = ServiceInfo::kCommands[ServiceInfo::SelfTest];
+    static constexpr std::size_t kReadVersion = ServiceInfo::kCommands[ServiceInfo::Version];
+    static constexpr std::size_t kReadSerial = ServiceInfo::kCommands[ServiceInfo::Serial];
+    static constexpr std::size_t kReadCoverOpened =
+        ServiceInfo::kCommands[ServiceInfo::CoverOpened];
+    static constexpr std::size_t kReadPowerOn = ServiceInfo::kCommands[ServiceInfo::PowerOn];
+    static constexpr std::size_t kReadPowerOff = ServiceInfo::kCommands[ServiceInfo::PowerOff];
+    static constexpr std::size_t kGroupCommandResult =
+        ServiceInfo::kCommands[ServiceInfo::GroupCommand];
 
-    static constexpr std::size_t kFieldCount = 7;
+    static constexpr std::size_t kFieldCount = ServiceInfo::kItemCount;
 
     explicit ServicePage(QWidget* parent);
 

@@ -6,12 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <algorithm>
-#include <cctype>
-#include <climits>
-#include <cstdio>
-#include <optional>
-#include <variant>
+#include <string_view>
 
 #include "app/Application.h"
 #include "app/DataFiles.h"
@@ -22,7 +17,6 @@
 #include "pages/data/DataPages.h"
 #include "pages/data/DateTimeEdits.h"
 #include "protocol/LayoutRecords.h"
-#include "protocol/LocalClock.h"
 #include "protocol/ValueText.h"
 
 namespace quillet {
@@ -40,143 +34,38 @@ constexpr std::array<ReportColumn, 6> kColumns = {{{" ", 5},
                                                    {"Пиковый 2", 19},
                                                    {"Пиковый 3", 19}}};
 
-// A schedule line as the file holds it: three starts, then three peaks of a start, a
-// duration and a flag ("%02d" minutes read back with a width of two).
-constexpr std::string_view kLineFormat = "%d:%2d %d:%2d %d:%2d %d %d %d:%2d %d %d %d:%2d %d %d";
-constexpr int kLineNumbers = 16;
-
-// How many of the sixteen numbers the line gives, in `numbers`; anything after the
-// sixteenth is ignored.
-int scanScheduleLine(std::string_view line, std::array<int, kLineNumbers>& numbers) {
-    std::array<double, kLineNumbers> values{};
-    const int count = scanLine(line, kLineFormat, values);
-    std::transform(values.begin(), values.end(), numbers.begin(),
-                   [](double value) { return static_cast<int>(value); });
-    return count;
-}
-
-bool isClockTime(int hours, int minutes) {
-    return hours >= 0 && hours <= 23 && minutes >= 0 && minutes <= 59;
-}
-
 QString utf8(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-QString startText(const TariffStart& start) {
-    return QString::fromStdString(formatHourMinute(start.hours, start.minutes));
-}
-
 }  // namespace
 
-// --- TariffSchedule ----------------------------------------------------------------------
+// --- Schedule files and rows -------------------------------------------------------------
 
-TariffSchedule::TariffSchedule() : monthIndex(std::clamp(localNow().month, 1, 12) - 1) {}
-
-TariffSchedule& TariffSchedule::shared() {
-    static TariffSchedule schedule;
-    return schedule;
-}
-
-DayTariffs& TariffSchedule::at(int month, int dayType) {
-    return months_.at(static_cast<std::size_t>(month)).at(static_cast<std::size_t>(dayType));
-}
-
-const DayTariffs& TariffSchedule::at(int month, int dayType) const {
-    return months_.at(static_cast<std::size_t>(month)).at(static_cast<std::size_t>(dayType));
-}
-
-void TariffSchedule::clearMonth(int month) {
-    months_.at(static_cast<std::size_t>(month)).fill({});
-}
-
-void TariffSchedule::clear() {
-    months_.fill({});
-}
-
-QStringList TariffSchedule::rowTexts(int dayType, const DayTariffs& day) {
+QStringList scheduleRowTexts(int dayType, const DayTariffs& day) {
     QStringList texts = {utf8(WeekdayNames.at(static_cast<std::size_t>(dayType))),
-                         startText(day.halfPeakStart), startText(day.offPeakStart)};
+                         utf8(TariffSchedule::startText(day.halfPeakStart)),
+                         utf8(TariffSchedule::startText(day.offPeakStart))};
     for (const PeakPeriod& peak : day.peaks) {
-        texts << startText({peak.hours, peak.minutes}) + ' ' + QString::number(peak.durationMin) +
-                     ' ' + (peak.isPeak != 0 ? QStringLiteral("пик.") : QStringLiteral("полу."));
+        texts << utf8(TariffSchedule::peakText(peak));
     }
     return texts;
 }
 
-std::string TariffSchedule::fileLine(const DayTariffs& day) {
-    const auto& [p1, p2, p3] = day.peaks;
-    char line[256];
-    const int length = std::snprintf(
-        line, sizeof line, "%d:%02d %d:%02d %d:%02d %d %d %d:%02d %d %d %d:%02d %d %d",
-        day.halfPeakStart.hours, day.halfPeakStart.minutes, day.offPeakStart.hours,
-        day.offPeakStart.minutes, p1.hours, p1.minutes, p1.durationMin, p1.isPeak, p2.hours,
-        p2.minutes, p2.durationMin, p2.isPeak, p3.hours, p3.minutes, p3.durationMin, p3.isPeak);
-    return std::string(line, static_cast<std::size_t>(std::clamp(length, 0, int(sizeof line) - 1)));
+bool saveScheduleFile(const QString& path, const TariffSchedule& schedule) {
+    return saveDataFile(path, Application::instance().settings(),
+                        QString::fromStdString(schedule.fileBody()));
 }
 
-bool TariffSchedule::parseFileLine(std::string_view line, DayTariffs& day) {
-    std::array<int, kLineNumbers> n{};
-    if (scanScheduleLine(line, n) < kLineNumbers) {
-        return false;
-    }
-    bool complete = true;
-    // Each start and each peak stands on its own: one out of range costs only itself.
-    const auto takeStart = [&](TariffStart& start, std::size_t at) {
-        if (isClockTime(n[at], n[at + 1])) {
-            start = {n[at], n[at + 1]};
-        } else {
-            complete = false;
-        }
-    };
-    takeStart(day.halfPeakStart, 0);
-    takeStart(day.offPeakStart, 2);
-    for (std::size_t p = 0; p < day.peaks.size(); ++p) {
-        const std::size_t at = 4 + 4 * p;
-        if (isClockTime(n[at], n[at + 1]) && n[at + 2] >= 0 && n[at + 2] <= kMaxDuration) {
-            day.peaks[p] = {n[at], n[at + 1], n[at + 2], n[at + 3]};
-        } else {
-            complete = false;
-        }
-    }
-    return complete;
-}
-
-QString TariffSchedule::fileBody() const {
-    std::string body;
-    for (const Month& month : months_) {
-        for (const DayTariffs& day : month) {
-            body += fileLine(day);
-            body += '\n';
-        }
-    }
-    return QString::fromStdString(body);
-}
-
-bool TariffSchedule::save(const QString& path) const {
-    return saveDataFile(path, Application::instance().settings(), fileBody());
-}
-
-TariffSchedule::LoadResult TariffSchedule::load(const QString& path) {
+TariffSchedule::LoadResult loadScheduleFile(const QString& path, TariffSchedule& schedule) {
     DataFileReader reader(path);
     // Checked before anything is emptied: a file that cannot be read must not cost the
     // operator the schedule on the screen.
     if (!reader.ok()) {
-        return LoadResult::Unreadable;
+        return TariffSchedule::LoadResult::Unreadable;
     }
     reader.skipHeader();
-    std::array<Month, kMonths> loaded{};
-    bool complete = true;
-    for (Month& month : loaded) {
-        for (DayTariffs& day : month) {
-            const std::optional<std::string> line = reader.nextLine();
-            if (!line || !parseFileLine(*line, day)) {
-                complete = false;
-            }
-        }
-    }
-    months_ = loaded;
-    return complete ? LoadResult::Complete : LoadResult::Incomplete;
+    return schedule.loadFileLines([&reader] { return reader.nextLine(); });
 }
 
 // --- TariffChangeDialog ------------------------------------------------------------------
@@ -327,8 +216,7 @@ void TariffSchedulePage::monthChanged() {
 
 void TariffSchedulePage::showRow(int dayType) {
     const TariffSchedule& schedule = TariffSchedule::shared();
-    list_->setRow(dayType,
-                  TariffSchedule::rowTexts(dayType, schedule.at(schedule.monthIndex, dayType)));
+    list_->setRow(dayType, scheduleRowTexts(dayType, schedule.at(schedule.monthIndex, dayType)));
 }
 
 void TariffSchedulePage::showRows() {
@@ -340,34 +228,11 @@ void TariffSchedulePage::showRows() {
 void TariffSchedulePage::readFromDevice() {
     fromControls();
     TariffSchedule& schedule = TariffSchedule::shared();
-    const int monthIndex = schedule.monthIndex;
-    const int month = monthIndex + 1;
-    schedule.clearMonth(monthIndex);
+    schedule.clearMonth(schedule.monthIndex);
     showRows();
-    // Five commands a day type, each sent whatever became of the one before; a value
-    // whose command failed stays 0.
-    for (int d = 0; d < TariffSchedule::kDayTypes; ++d) {
-        DayTariffs& day = schedule.at(monthIndex, d);
-        for (auto [slot, start] : {std::pair{kReadHalfPeakStart, &day.halfPeakStart},
-                                   std::pair{kReadOffPeakStart, &day.offPeakStart}}) {
-            LayoutRecord reply = HourMinute{};
-            if (executeCommand(slot, TariffStartQuery{d, month}, &reply) == 1) {
-                if (const auto* read = std::get_if<HourMinute>(&reply)) {
-                    *start = {read->hours, read->minutes};
-                }
-            }
-        }
-        for (int p = 1; p <= DayTariffs::kPeaks; ++p) {
-            LayoutRecord reply = PeakInterval{};
-            if (executeCommand(kReadPeak, PeakIntervalQuery{d, p, month}, &reply) == 1) {
-                if (const auto* read = std::get_if<PeakInterval>(&reply)) {
-                    day.peaks[static_cast<std::size_t>(p - 1)] = {read->hours, read->minutes,
-                                                                  read->durationMin, read->isPeak};
-                }
-            }
-        }
-        showRow(d);
-    }
+    WindowCommands commands;
+    schedule.read(commands,
+                  [this](const TariffSchedule::ReadStep& step) { showRow(step.dayType); });
 }
 
 void TariffSchedulePage::writeToDevice() {
@@ -403,7 +268,7 @@ void TariffSchedulePage::readFromFile() {
     if (path.isEmpty()) {
         return;
     }
-    const TariffSchedule::LoadResult result = TariffSchedule::shared().load(path);
+    const TariffSchedule::LoadResult result = loadScheduleFile(path, TariffSchedule::shared());
     showRows();
     if (result == TariffSchedule::LoadResult::Unreadable) {
         showWarning(this, QStringLiteral("Ошибка при загрузке тарифного расписания из файла"));
@@ -418,7 +283,7 @@ void TariffSchedulePage::writeToFile() {
     if (path.isEmpty()) {
         return;
     }
-    if (!TariffSchedule::shared().save(path)) {
+    if (!saveScheduleFile(path, TariffSchedule::shared())) {
         showWarning(this, QStringLiteral("Ошибка при сохранении тарифного расписания в файл"));
     }
 }

@@ -5,10 +5,9 @@
 #include <QStringList>
 #include <array>
 #include <cstddef>
-#include <string>
-#include <string_view>
 
 #include "app/TabPage.h"
+#include "meter/TariffSchedule.h"
 
 class QCheckBox;
 class QComboBox;
@@ -20,83 +19,12 @@ namespace quillet {
 class ReportList;
 class TimeEdit;
 
-struct TariffStart {
-    int hours = 0;
-    int minutes = 0;
-
-    friend bool operator==(const TariffStart&, const TariffStart&) = default;
-};
-
-// A peak period: its start, its length and whether it is billed as peak (non-zero) or as
-// half-peak (zero).
-struct PeakPeriod {
-    int hours = 0;
-    int minutes = 0;
-    int durationMin = 0;  // 0..255
-    int isPeak = 0;
-
-    friend bool operator==(const PeakPeriod&, const PeakPeriod&) = default;
-};
-
-// When the tariffs of one day type of one month begin.
-struct DayTariffs {
-    static constexpr int kPeaks = 3;
-
-    TariffStart halfPeakStart;
-    TariffStart offPeakStart;
-    std::array<PeakPeriod, kPeaks> peaks{};
-
-    friend bool operator==(const DayTariffs&, const DayTariffs&) = default;
-};
-
-// The tariff schedule of a year: for each month, the eight day types Sunday .. Saturday
-// and holiday. Everything 0 until read from a meter or a file; kept for the whole run, with
-// the month the page shows.
-class TariffSchedule {
-public:
-    static constexpr int kMonths = 12;
-    static constexpr int kDayTypes = 8;
-    static constexpr int kMaxDuration = 255;
-
-    enum class LoadResult {
-        Complete,
-        Incomplete,  // lines missing or out of range: those values are 0
-        Unreadable,  // the file could not be read: the schedule is as it was
-    };
-
-    // The computer's month selected.
-    TariffSchedule();
-
-    // The schedule of the program run.
-    static TariffSchedule& shared();
-
-    // `month` counts from 0 for January.
-    DayTariffs& at(int month, int dayType);
-    const DayTariffs& at(int month, int dayType) const;
-    void clearMonth(int month);
-    void clear();
-
-    // The cells of a list row: day name, the two starts, the three peaks.
-    static QStringList rowTexts(int dayType, const DayTariffs& day);
-
-    // One line of a *.trf file, without its end.
-    static std::string fileLine(const DayTariffs& day);
-    // Reads a *.trf line into `day` (all 0 on entry): nothing when it does not hold all
-    // sixteen numbers, otherwise each start and peak that is in range. False when anything
-    // was left out.
-    static bool parseFileLine(std::string_view line, DayTariffs& day);
-
-    // The 96 lines after the file header, month by month, "\n" ends.
-    QString fileBody() const;
-    bool save(const QString& path) const;
-    LoadResult load(const QString& path);
-
-    int monthIndex = 0;  // the month shown, 0..11
-
-private:
-    using Month = std::array<DayTariffs, kDayTypes>;
-    std::array<Month, kMonths> months_{};
-};
+// The cells of a schedule list row: day name, the two starts, the three peaks.
+QStringList scheduleRowTexts(int dayType, const DayTariffs& day);
+// The schedule's *.trf file, with the header of the program's settings.
+bool saveScheduleFile(const QString& path, const TariffSchedule& schedule);
+// Unreadable leaves the schedule as it was.
+TariffSchedule::LoadResult loadScheduleFile(const QString& path, TariffSchedule& schedule);
 
 // One day's tariff starts and peak periods, as the operator types them.
 class TariffChangeDialog : public QDialog {
@@ -140,9 +68,9 @@ public:
     static constexpr std::size_t kSetHalfPeakStart = 3;
     static constexpr std::size_t kSetOffPeakStart = 4;
     static constexpr std::size_t kSetPeak = 8;
-    static constexpr std::size_t kReadHalfPeakStart = 37;
-    static constexpr std::size_t kReadOffPeakStart = 38;
-    static constexpr std::size_t kReadPeak = 55;
+    static constexpr std::size_t kReadHalfPeakStart = TariffSchedule::kReadHalfPeakStart;
+    static constexpr std::size_t kReadOffPeakStart = TariffSchedule::kReadOffPeakStart;
+    static constexpr std::size_t kReadPeak = TariffSchedule::kReadPeak;
 
     explicit TariffSchedulePage(QWidget* parent);
     ~TariffSchedulePage() override;

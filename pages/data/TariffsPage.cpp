@@ -3,7 +3,6 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QRadioButton>
-#include <variant>
 
 #include "app/DialogLayout.h"
 #include "app/Transaction.h"
@@ -14,11 +13,8 @@ namespace quillet {
 
 namespace {
 
-// The switch's state from the meter; the flag stays as it was when the read fails.
-void readSwitch(std::size_t slot, bool& flag) {
-    if (const auto state = executeRead<OnOffSwitch>(slot)) {
-        flag = state->on != 0;
-    }
+QString switchLabel(std::size_t item) {
+    return QString::fromUtf8(TariffSwitches::kLabels[item]);
 }
 
 void writeSwitch(std::size_t slot, bool on) {
@@ -44,9 +40,9 @@ TariffsPage::~TariffsPage() {
 
 void TariffsPage::createControls() {
     const DialogUnits units(font());
-    singleTariff_ = new QCheckBox(QStringLiteral("Работа в однотарифном режиме"), this);
+    singleTariff_ = new QCheckBox(switchLabel(TariffSwitches::SingleTariff), this);
     units.place(singleTariff_, kSingleTariffId, 15, 24, 180, 10);
-    penaltyTariff_ = new QCheckBox(QStringLiteral("Разрешение штрафного тарифа"), this);
+    penaltyTariff_ = new QCheckBox(switchLabel(TariffSwitches::PenaltyTariff), this);
     units.place(penaltyTariff_, kPenaltyId, 15, 39, 180, 10);
 
     units.place(new QGroupBox(QStringLiteral("Команда"), this), 0, 215, 10, 108, 46);
@@ -71,8 +67,12 @@ void TariffsPage::fromControls() {
 void TariffsPage::readFromDevice() {
     fromControls();
     Switches& s = switches();
-    readSwitch(kReadSingleTariff, s.singleTariff);
-    readSwitch(kReadPenalty, s.penaltyTariff);
+    TariffSwitches meter;
+    WindowCommands commands;
+    meter.read(commands);
+    // A switch whose read fails stays as it was.
+    s.singleTariff = meter.on[TariffSwitches::SingleTariff].value_or(s.singleTariff);
+    s.penaltyTariff = meter.on[TariffSwitches::PenaltyTariff].value_or(s.penaltyTariff);
     toControls();
 }
 

@@ -3,6 +3,7 @@
 #include <cstddef>
 
 #include "app/TabPage.h"
+#include "meter/TariffSwitches.h"
 
 class QCheckBox;
 class QRadioButton;
@@ -22,9 +23,11 @@ public:
     static constexpr int kGroupId = 1011;
 
     static constexpr std::size_t kSetSingleTariffGroup = 12;
-    static constexpr std::size_t kReadPenalty = 66;
+    static constexpr std::size_t kReadPenalty =
+        TariffSwitches::kReadCommands[TariffSwitches::PenaltyTariff];
     static constexpr std::size_t kSetPenalty = 67;
-    static constexpr std::size_t kReadSingleTariff = 75;
+    static constexpr std::size_t kReadSingleTariff =
+        TariffSwitches::kReadCommands[TariffSwitches::SingleTariff];
     static constexpr std::size_t kSetSingleTariff = 76;
 
     // The two switches as last read or ticked; they outlive the page. The choice of

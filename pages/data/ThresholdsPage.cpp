@@ -4,7 +4,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <cmath>
-#include <variant>
 
 #include "app/Application.h"
 #include "app/DialogLayout.h"
@@ -35,6 +34,10 @@ bool within(double value, double low, double high) {
 
 bool isWhole(double value) {
     return std::isfinite(value) && std::floor(value) == value;
+}
+
+QString rowLabel(std::size_t item) {
+    return QString::fromUtf8(Thresholds::kLabels[item]) + ':';
 }
 
 }  // namespace
@@ -85,19 +88,19 @@ void ThresholdsPage::createControls() {
     label("Во вторичной цепи", 140, 12, 75);
     label("В первичной цепи", 225, 12, 75);
 
-    usePower_ = new QCheckBox(QStringLiteral("Порог мощности:"), this);
+    usePower_ = new QCheckBox(rowLabel(Thresholds::Power), this);
     units.place(usePower_, kUsePowerId, 8, 27, 130, 10);
     power_ = edit(kPowerId, 140, 26, false);
     primaryPower_ = edit(kPrimaryPowerId, 225, 26, true);
-    label("кВт", 299, 28, 25);
+    label(Thresholds::kUnits[Thresholds::Power], 299, 28, 25);
 
-    useEnergy_ = new QCheckBox(QStringLiteral("Порог энергии:"), this);
+    useEnergy_ = new QCheckBox(rowLabel(Thresholds::Energy), this);
     units.place(useEnergy_, kUseEnergyId, 8, 45, 130, 10);
     energy_ = edit(kEnergyId, 140, 44, false);
     primaryEnergy_ = edit(kPrimaryEnergyId, 225, 44, true);
-    label("кВт*ч", 299, 46, 25);
+    label(Thresholds::kUnits[Thresholds::Energy], 299, 46, 25);
 
-    useRatio_ = new QCheckBox(QStringLiteral("Коэффициент трансформации:"), this);
+    useRatio_ = new QCheckBox(rowLabel(Thresholds::Ratio), this);
     units.place(useRatio_, kUseRatioId, 8, 71, 130, 10);
     ratio_ = edit(kRatioId, 140, 70, false);
 }
@@ -135,21 +138,15 @@ void ThresholdsPage::showPrimary() {
 void ThresholdsPage::readFromDevice() {
     fromControls();
     Values& v = values();
-    // Each selected value is asked for whatever became of the one before; a lost one keeps
-    // its text.
-    if (v.usePower) {
-        if (const auto power = executeRead<PowerThreshold>(kReadPower)) {
-            v.powerText = gText(power->powerKw);
-        }
-    }
-    if (v.useEnergy) {
-        if (const auto energy = executeRead<EnergyValue>(kReadEnergy)) {
-            v.energyText = gText(energy->energyKwh);
-        }
-    }
-    if (v.useRatio) {
-        if (const auto ratio = executeRead<TransformationRatio>(kReadRatio)) {
-            v.ratioText = gText(ratio->ratio);
+    Thresholds meter;
+    WindowCommands commands;
+    meter.read(commands, {v.usePower, v.useEnergy, v.useRatio});
+    // A lost value keeps its text.
+    const std::array<QString*, Thresholds::kItemCount> texts = {&v.powerText, &v.energyText,
+                                                                &v.ratioText};
+    for (std::size_t item = 0; item < texts.size(); ++item) {
+        if (const std::optional<double> value = meter.values[item]) {
+            *texts[item] = gText(*value);
         }
     }
     toControls();

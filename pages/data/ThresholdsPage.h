@@ -4,6 +4,7 @@
 #include <cstddef>
 
 #include "app/TabPage.h"
+#include "meter/Thresholds.h"
 
 class QCheckBox;
 class QLineEdit;
@@ -29,9 +30,9 @@ public:
 
     static constexpr std::size_t kSetPowerGroup = 5;
     static constexpr std::size_t kSetEnergy = 34;
-    static constexpr std::size_t kReadPower = 40;
-    static constexpr std::size_t kReadEnergy = 41;
-    static constexpr std::size_t kReadRatio = 77;
+    static constexpr std::size_t kReadPower = Thresholds::kReadCommands[Thresholds::Power];
+    static constexpr std::size_t kReadEnergy = Thresholds::kReadCommands[Thresholds::Energy];
+    static constexpr std::size_t kReadRatio = Thresholds::kReadCommands[Thresholds::Ratio];
     static constexpr std::size_t kSetRatio = 78;
 
     // The limits the wire layouts can carry.

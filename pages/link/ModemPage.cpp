@@ -14,6 +14,7 @@
 #include "app/HistoryComboBox.h"
 #include "app/MessageBoxes.h"
 #include "app/Transaction.h"
+#include "meter/RemoteDial.h"
 #include "pages/link/LinkPages.h"
 #include "protocol/LayoutRecords.h"
 #include "protocol/ValueText.h"
@@ -29,15 +30,6 @@ QString fromUtf8(const std::string& text) {
 
 void showModemMessage(QWidget* parent, std::string_view caption, ModemResult result) {
     showWarning(parent, QString::fromStdString(modemMessageText(caption, result)));
-}
-
-// A modem's answer ends in CR LF, but its reply is taken up to the CR; the LF still on
-// its way would start the next reply and hide its answer. Waiting a little lets it arrive
-// before the next line's purge (one byte takes 33 ms at 300 bit/s).
-constexpr std::chrono::milliseconds kAnswerTail{100};
-
-RemoteModemCommand remoteCommandOrder(const AppSettings& settings) {
-    return RemoteModemCommand{settings.modTime, settings.modCommand};
 }
 
 }  // namespace
@@ -165,46 +157,13 @@ void ModemPage::dial() {
     }
     emit exchangeBeginRequested();
     Application& app = Application::instance();
-    const AppSettings& settings = app.settings();
     ModemLink modem(app.port());
-    const std::string dialLine = settings.numberPrefix + settings.number;
-
-    // Runs the steps after the hang-up; every outcome ends in the closing bracket below.
-    [&] {
-        modem.modemHangUp();
-        ModemResult result = modem.modemInit(settings.init);
-        // An echoing modem's answer is not recognised, but the modem is there.
-        if (result != ModemResult::Ok && result != ModemResult::Unknown) {
-            showModemMessage(this, "Ошибка инициализации модема.", result);
-            return;
-        }
-        pauseKeepingWindowAlive(kAnswerTail);
-        result = modem.modemDial(dialLine);
-        if (result != ModemResult::Connect) {
-            showModemMessage(this, "Ошибка соединения.", result);
-            return;
-        }
-        if (settings.modEnable == 0) {
-            return;
-        }
-        LayoutRecord reply;
-        if (executeCommand(kRemoteModemCommand, remoteCommandOrder(settings), &reply) != 1) {
-            return;
-        }
-        // The remote modem now runs the command line; the local one follows it and the
-        // number is dialled again.
-        modem.modemHangUp();
-        result = modem.modemInit(settings.modCommand);
-        if (result != ModemResult::Ok) {
-            showModemMessage(this, "Ошибка повторной инициализации модема.", result);
-            return;
-        }
-        pauseKeepingWindowAlive(kAnswerTail);
-        result = modem.modemDial(dialLine);
-        if (result != ModemResult::Connect) {
-            showModemMessage(this, "Ошибка повторного соединения.", result);
-        }
-    }();
+    WindowCommands commands;
+    const RemoteDial::Outcome outcome =
+        RemoteDial(modem, commands, pauseKeepingWindowAlive).connect(app.settings());
+    if (!outcome.caption.empty()) {
+        showModemMessage(this, outcome.caption, outcome.result);
+    }
     emit exchangeEndRequested();
 }
 
@@ -239,8 +198,8 @@ void ModemPage::execute() {
     emit exchangeBeginRequested();
     if (askYesNo(this, QStringLiteral("Подтвердите выполнение команды удаленного модема"))) {
         LayoutRecord reply;
-        executeCommand(kRemoteModemCommand, remoteCommandOrder(Application::instance().settings()),
-                       &reply);
+        executeCommand(kRemoteModemCommand,
+                       RemoteDial::remoteCommandOrder(Application::instance().settings()), &reply);
     }
     emit exchangeEndRequested();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/TabPage.h"
+#include "meter/RemoteDial.h"
 
 class QCheckBox;
 class QLineEdit;
@@ -34,7 +35,7 @@ public:
 
     // Commands of the controller group.
     static constexpr int kControllerTest = 100;
-    static constexpr int kRemoteModemCommand = 109;
+    static constexpr int kRemoteModemCommand = static_cast<int>(RemoteDial::kRemoteModemCommand);
 
     explicit ModemPage(QWidget* parent);
     ~ModemPage() override;

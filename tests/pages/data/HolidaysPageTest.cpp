@@ -27,7 +27,7 @@ protected:
     HolidaysPageTest() { HolidayTable::shared().clear(); }
     ReportList* list() { return control<ReportList>(Page::kListId); }
     QStringList row(int i) { return {list()->text(i, 0), list()->text(i, 1), list()->text(i, 2)}; }
-    std::string table() { return HolidayTable::shared().fileBody().toStdString(); }
+    std::string table() { return HolidayTable::shared().fileBody(); }
 };
 
 TEST_F(HolidaysPageTest, LoadTakesValidDatesAndMarksMissingOrUnreadableLines) {
@@ -48,9 +48,10 @@ TEST_F(HolidaysPageTest, LoadTakesValidDatesAndMarksMissingOrUnreadableLines) {
         // clang-format on
         HolidayTable holidays;
         holidays.set(0, 9, 9);
-        EXPECT_EQ(holidays.load(file.empty() ? dir.filePath("none") : fileWith(file)), result)
+        EXPECT_EQ(loadHolidaysFile(file.empty() ? dir.filePath("none") : fileWith(file), holidays),
+                  result)
             << file;
-        EXPECT_EQ(holidays.fileBody().toStdString(), loaded) << file;
+        EXPECT_EQ(holidays.fileBody(), loaded) << file;
     }
 }
 

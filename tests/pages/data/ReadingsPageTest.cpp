@@ -1,5 +1,5 @@
-// The readings page: the month rules, the fifteen commands of a read against the simulated
-// meter, a reply without a value, the *.ind file both ways, bad files, fix and reset.
+// The readings page: the fifteen commands of a read against the simulated meter, a
+// reply without a value, the *.ind file both ways, bad files, fix and reset.
 
 #include <cmath>
 #include <span>
@@ -20,29 +20,6 @@ const testing::Sent kTotals = {{42, ""}, {44, ""}, {46, ""}, {48, ""},
 
 QString text(double value) {
     return value >= 0 ? QString::fromStdString(formatDouble(value, 8)) : "-";
-}
-
-TEST(ReadingsTables, MonthRowText) {
-    // clang-format off
-    for (const auto& [mode, monthIndex, currentMonth, total, atStart, atNextStart, shown] :
-         std::vector<std::tuple<int, int, int, double, double, double, std::string>>{
-             {0, 2, 3, 500, 123456.789, 130, "123456.79"},
-             {1, 2, 3, 150.25, 100, 0, "50.25"},  // the current month runs to the total
-             {1, 2, 3, 150, 100, -1, "-"},        // yet needs the next reading
-             {1, 2, 3, -1, 100, 130, "-"},
-             {1, 2, 3, 150, -1, 0, "-"},          // not total + 1 from the start's -1
-             {1, 2, 4, 150, 100, 130.5, "30.5"},
-             {1, 2, 4, 150, 100, 90, "-"}}) {
-        // clang-format on
-        Tables t;
-        t.mode = mode;
-        t.monthIndex = monthIndex;
-        t.totals[2] = total;
-        t.months[2][std::size_t(monthIndex)] = atStart;
-        t.months[2][std::size_t(t.followingMonth() - 1)] = atNextStart;
-        EXPECT_EQ(t.monthText(2, currentMonth), shown)
-            << mode << " " << currentMonth << " " << total << " " << atStart << " " << atNextStart;
-    }
 }
 
 class ReadingsPageTest : public testing::DataPageFixture {

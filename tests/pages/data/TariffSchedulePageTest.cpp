@@ -212,7 +212,7 @@ TEST_F(TariffSchedulePageTest, FileHoldsTheWholeYearByteForByte) {
     lines[19] = "0:05 10:59 23:59 255 -3 0:00 0 0 13:00 60 0";
     lines[95] = "12:00 0:01 0:00 0 0 1:02 3 1 0:00 0 0";
     EXPECT_EQ(fileBody(dialogs->path), trf(lines).substr(5));  // past the header "a", CR LF, CR LF
-    const QString saved = s.fileBody();
+    const std::string saved = s.fileBody();
     s.clear();
     selectMonth(2);
     press(Qt::Key_F7);
@@ -261,7 +261,7 @@ TEST_F(TariffSchedulePageTest, LoadTakesWhatIsInRangeAndClearsTheRest) {
               Result::Unreadable}}) {
         // clang-format on
         Schedule s = filled;
-        EXPECT_EQ(s.load(file.empty() ? dir.path() : fileWith(file)), result) << file;
+        EXPECT_EQ(loadScheduleFile(file.empty() ? dir.path() : fileWith(file), s), result) << file;
         EXPECT_EQ(Schedule::fileLine(s.at(0, 0)), first) << file;
         EXPECT_EQ(Schedule::fileLine(s.at(11, 7)), last) << file;
     }
