@@ -21,6 +21,7 @@
 #include "protocol/Cp1251.h"
 #include "sim/LineSimulator.h"
 #include "sim/PtyServer.h"
+#include "tests/meter/SimulatedMeters.h"
 
 namespace quillet::cli {
 namespace {
@@ -35,14 +36,7 @@ struct CliRun {
 };
 
 sim::SimulatorOptions meters(std::initializer_list<int> addresses) {
-    sim::SimulatorOptions options;
-    options.devices.meters.clear();
-    for (const int address : addresses) {
-        sim::MeterConfig meter;
-        meter.address = address;
-        options.devices.meters.push_back(meter);
-    }
-    return options;
+    return testing::SimulatedMeters::withMeters(addresses);
 }
 
 std::string readFile(const fs::path& path) {
