@@ -20,6 +20,7 @@
 #include "cli/Output.h"
 #include "protocol/Cp1251.h"
 #include "sim/LineSimulator.h"
+#include "sim/MeterModel.h"
 #include "sim/PtyServer.h"
 #include "tests/meter/SimulatedMeters.h"
 
@@ -283,6 +284,60 @@ TEST_F(CliTest, AModemLinkDialsBeforeTheFirstMeterAndHangsUpAfterTheLast) {
     EXPECT_EQ(busy.status, 1);
     EXPECT_NE(busy.err.find("Ошибка соединения."), std::string::npos) << busy.err;
     EXPECT_TRUE(busy.out.empty()) << busy.out;
+}
+
+// Every read through the whole program: its JSON carries the simulator's state.
+TEST_F(CliTest, EveryReadsJsonCarriesTheMetersState) {
+    sim::LineSimulator& devices = simulate(meters({9}));
+    sim::MeterModel& meter = *devices.devices().meter(9);
+    sim::MeterSettings& set = meter.settings();
+    set.summerTime = false;
+    set.powerThresholdKw = 12.3;
+    set.displayModes = {0, 1, 1, 0, 0, 1, 0, 1};
+    set.displayCycleSeconds = 17;
+    set.singleTariff = true;
+    set.loadMode = 2;
+    set.holidays[1] = {8, 3, 0};
+    set.schedule[2][0].halfPeakStart = {7, 30};
+    char serial[16];
+    std::snprintf(serial, sizeof serial, "%04X%08X",
+                  static_cast<unsigned>(meter.serialNumber() >> 32),
+                  static_cast<unsigned>(meter.serialNumber() & 0xFFFFFFFF));
+    const double marchHalfPeak = meter.monthReadings(3)[0];
+
+    const struct {
+        std::vector<std::string> read;
+        const char* key;  // dots: levels of the JSON objects
+        QJsonValue expected;
+    } cases[] = {
+        {{"service"}, "serial", QString::fromLatin1(serial)},
+        {{"clock"}, "summerTime", false},
+        {{"readings", "2"}, "months.3.halfPeak", marchHalfPeak},
+        {{"graph", "1/01"}, "date", "01/01"},
+        {{"schedule", "3"}, "days.sunday.halfPeakStart", "07:30"},
+        {{"holidays"}, "holidays.2", "08/03"},
+        {{"thresholds"}, "power", 12.3},
+        {{"display"}, "modes.8", true},
+        {{"display"}, "cycleSeconds", 17},
+        {{"tariffs"}, "singleTariff", true},
+        {{"payment"}, "loadMode", 2},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = {"--port", "sim", "--address", "9", "--format", "json"};
+        args.insert(args.end(), c.read.begin(), c.read.end());
+        const CliRun result = run(args);
+        EXPECT_EQ(result.status, 0) << c.key << result.err;
+        QJsonValue value = json(result)["meters"].toArray()[0].toObject()["values"];
+        for (const QString& level : QString::fromLatin1(c.key).split('.')) {
+            value = value.toObject()[level];
+        }
+        // Energies travel with three decimals.
+        if (c.expected.isDouble() && value.isDouble()) {
+            EXPECT_NEAR(value.toDouble(), c.expected.toDouble(), 5e-4) << c.read[0] << c.key;
+        } else {
+            EXPECT_EQ(value, c.expected) << c.read[0] << " " << c.key << ": " << result.out;
+        }
+    }
 }
 
 // --- Files -------------------------------------------------------------------------------
