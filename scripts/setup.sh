@@ -10,7 +10,8 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools
   qt6-translations-l10n libgl-dev
-  xvfb xauth
+  xvfb xauth valgrind
+  dpkg-dev file desktop-file-utils shared-mime-info
 )
 
 missing=()

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the plain build, then the whole suite under
 # AddressSanitizer + UndefinedBehaviorSanitizer, then the threaded serial tests under
-# ThreadSanitizer, and the fuzz targets for a short time. Ends with one summary line over all runs; exits non-zero on any failure.
+# ThreadSanitizer, and the fuzz targets for a short time; after the plain build, the Debian
+# package is built from it, installed, started and removed (scripts/package-check.sh).
+# Ends with one summary line over all runs; exits non-zero on any failure.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh || exit 1
@@ -47,7 +49,22 @@ run() {
     rm -f "$log"
 }
 
+# check NAME COMMAND...: a check outside ctest, counted as one test.
+check() {
+    local name=$1
+    shift
+    echo "=== $name: checking"
+    if "$@"; then
+        passed=$((passed + 1))
+    else
+        echo "=== $name: FAILED"
+        status=1
+        failed=$((failed + 1))
+    fi
+}
+
 run plain -- -DCMAKE_BUILD_TYPE=RelWithDebInfo
+check package bash scripts/package-check.sh build/plain
 run asan-ubsan -- -DCMAKE_BUILD_TYPE=Debug -DQUILLET_SANITIZE="address;undefined" \
     -DQUILLET_BUILD_BENCH=OFF
 run tsan -L threads -- -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLET_SANITIZE=thread \

@@ -24,21 +24,21 @@ void onSignal(int) {
     stopRequested = true;
 }
 
-void usage() {
-    std::cerr << "usage: quillet-sim [options]\n"
-                 "  --meters=A,B,...     meter addresses (default 0)\n"
-                 "  --password=TEXT      individual and group password of every meter (Q7K2M)\n"
-                 "  --controller=C       the controller's address character (0)\n"
-                 "  --baud=N             the devices' line speed (9600)\n"
-                 "  --turnaround=MS      pause before a reply (20)\n"
-                 "  --jumper             the reset jumper is fitted\n"
-                 "  --card-behind-controller  card reader replies come inside controller frames\n"
-                 "  --modem              a Hayes modem in front of the controller\n"
-                 "  --number=DIGITS      the number that answers (any)\n"
-                 "  --dial=OUTCOME,...   connect, busy, no-dial-tone, no-answer per attempt\n"
-                 "  --faults=K,...       fault kinds to inject at random (all)\n"
-                 "  --fault-rate=R       share of replies hit, 0..1 (0)\n"
-                 "  --seed=N             seed for faults and data (1)\n";
+void usage(std::ostream& out) {
+    out << "usage: quillet-sim [options]\n"
+           "  --meters=A,B,...     meter addresses (default 0)\n"
+           "  --password=TEXT      individual and group password of every meter (Q7K2M)\n"
+           "  --controller=C       the controller's address character (0)\n"
+           "  --baud=N             the devices' line speed (9600)\n"
+           "  --turnaround=MS      pause before a reply (20)\n"
+           "  --jumper             the reset jumper is fitted\n"
+           "  --card-behind-controller  card reader replies come inside controller frames\n"
+           "  --modem              a Hayes modem in front of the controller\n"
+           "  --number=DIGITS      the number that answers (any)\n"
+           "  --dial=OUTCOME,...   connect, busy, no-dial-tone, no-answer per attempt\n"
+           "  --faults=K,...       fault kinds to inject at random (all)\n"
+           "  --fault-rate=R       share of replies hit, 0..1 (0)\n"
+           "  --seed=N             seed for faults and data (1)\n";
 }
 
 std::vector<std::string> splitList(const std::string& text) {
@@ -130,9 +130,13 @@ bool parseOptions(int argc, char** argv, quillet::sim::SimulatorOptions& options
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+        usage(std::cout);
+        return 0;
+    }
     quillet::sim::SimulatorOptions options;
     if (!parseOptions(argc, argv, options)) {
-        usage();
+        usage(std::cerr);
         return 2;
     }
     std::signal(SIGINT, onSignal);

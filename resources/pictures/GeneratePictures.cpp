@@ -1,8 +1,10 @@
 // Draws every picture of the program into one folder, with the resource file that names
 // them: the banner (resource 134, 8-bit with 128 colours), the lamps (136 red, 137 green,
-// 138 grey), the toolbar pictures in their four states and the program icon (128).
+// 138 grey), the toolbar pictures in their four states and the program icon (128); and
+// the program icon in each size asked for the desktop's icon theme (quillet-SIZE.png, not
+// in the resource file: those are installed, not compiled in).
 //
-//     quillet-pictures OUTPUT-FOLDER
+//     quillet-pictures OUTPUT-FOLDER [ICON-SIZE...]
 //
 // Output is the same, byte for byte, on every run.
 
@@ -49,7 +51,7 @@ QByteArray sixteenColourBmp(const QImage& picture) {
     return picgen::encodeBmp(picgen::mapToPalette(picture, picgen::sixteenColours()), 4);
 }
 
-QList<Written> generate(const QDir& folder) {
+QList<Written> generate(const QDir& folder, const QList<int>& desktopIconSizes) {
     using picgen::ButtonState;
     using picgen::Lamp;
     using picgen::Tool;
@@ -92,15 +94,29 @@ QList<Written> generate(const QDir& folder) {
         add(QStringLiteral("icon/128-%1.png").arg(size), QStringLiteral("icon-%1.png").arg(size),
             encodePng(picgen::drawProgramIcon(size)));
     }
+    for (const int size : desktopIconSizes) {
+        writeFile(folder, QStringLiteral("quillet-%1.png").arg(size),
+                  encodePng(picgen::drawProgramIcon(size)));
+    }
     return written;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s OUTPUT-FOLDER\n", argv[0]);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s OUTPUT-FOLDER [ICON-SIZE...]\n", argv[0]);
         return 2;
+    }
+    QList<int> desktopIconSizes;
+    for (int i = 2; i < argc; ++i) {
+        bool ok = false;
+        const int size = QString::fromLatin1(argv[i]).toInt(&ok);
+        if (!ok || size < 16 || size > 1024) {
+            std::fprintf(stderr, "%s: icon size %s is not 16..1024\n", argv[0], argv[i]);
+            return 2;
+        }
+        desktopIconSizes.append(size);
     }
     try {
         const QString path = QString::fromLocal8Bit(argv[1]);
@@ -108,7 +124,7 @@ int main(int argc, char** argv) {
             throw std::runtime_error("cannot create " + path.toStdString());
         }
         const QDir folder(path);
-        const QList<Written> written = generate(folder);
+        const QList<Written> written = generate(folder, desktopIconSizes);
         // The resource file last, so that its time stamp says the pictures are complete.
         QByteArray qrc = "<!DOCTYPE RCC>\n<RCC version=\"1.0\">\n<qresource prefix=\"/\">\n";
         for (const Written& entry : written) {
