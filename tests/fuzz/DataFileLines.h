@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cctype>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <optional>
 #include <string>
@@ -78,6 +80,24 @@ inline std::string fileWithBody(const std::string& body) {
 inline bool isDayOfMonth(long long day, long long month) {
     static constexpr int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     return month >= 1 && month <= 12 && day >= 1 && day <= kDays[month - 1];
+}
+
+// The C library's scanf overflows on long digit runs where the readers clamp: only lines
+// without one are compared with it.
+inline bool fitsScanf(const std::string& line) {
+    std::size_t run = 0;
+    for (const char c : line) {
+        run = std::isdigit(static_cast<unsigned char>(c)) != 0 ? run + 1 : 0;
+        if (run > 9) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Equal to the bit, so -0 and 0 differ and a NaN equals itself.
+inline bool sameBits(double a, double b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
 }  // namespace quillet::fuzz

@@ -23,6 +23,7 @@ namespace {
 
 using quillet::HalfHourGraph;
 using quillet::fuzz::DataFileLines;
+using quillet::fuzz::sameBits;
 using Result = HalfHourGraph::LoadResult;
 
 // "%d" at `text`: blanks, a sign, digits; clamped to 32 bits as the reader does.
@@ -73,10 +74,6 @@ std::optional<ValueLine> valueOf(const std::string& line) {
         return std::nullopt;
     }
     return ValueLine{power + 0.0, *flag};
-}
-
-bool sameBits(double a, double b) {
-    return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
 bool sameGraph(const HalfHourGraph& a, const HalfHourGraph& b) {

@@ -19,21 +19,9 @@ namespace {
 using quillet::HolidayDate;
 using quillet::HolidayTable;
 using quillet::fuzz::DataFileLines;
+using quillet::fuzz::fitsScanf;
 using quillet::fuzz::isDayOfMonth;
 using Result = HolidayTable::LoadResult;
-
-// The C library's scanf overflows on long digit runs where the reader clamps: only
-// lines without one are compared with it.
-bool fitsScanf(const std::string& line) {
-    std::size_t run = 0;
-    for (const char c : line) {
-        run = std::isdigit(static_cast<unsigned char>(c)) != 0 ? run + 1 : 0;
-        if (run > 9) {
-            return false;
-        }
-    }
-    return true;
-}
 
 }  // namespace
 

@@ -19,6 +19,7 @@ namespace {
 
 using quillet::ReadingsTables;
 using quillet::fuzz::DataFileLines;
+using quillet::fuzz::sameBits;
 
 // The leading number of a line as "%lg" takes it.
 std::optional<double> leadingNumber(const std::string& line) {
@@ -28,10 +29,6 @@ std::optional<double> leadingNumber(const std::string& line) {
         return std::nullopt;
     }
     return value;
-}
-
-bool sameBits(double a, double b) {
-    return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
 // Values the load has to keep where a line gives none: known and unknown ones.

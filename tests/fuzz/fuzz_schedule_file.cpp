@@ -21,6 +21,7 @@ namespace {
 using quillet::DayTariffs;
 using quillet::TariffSchedule;
 using quillet::fuzz::DataFileLines;
+using quillet::fuzz::fitsScanf;
 using Result = TariffSchedule::LoadResult;
 
 constexpr int kLines = TariffSchedule::kMonths * TariffSchedule::kDayTypes;
@@ -37,19 +38,6 @@ bool inRange(const DayTariffs& day) {
     return isClockTime(day.halfPeakStart.hours, day.halfPeakStart.minutes) &&
            isClockTime(day.offPeakStart.hours, day.offPeakStart.minutes) &&
            std::all_of(day.peaks.begin(), day.peaks.end(), peakInRange);
-}
-
-// The C library's scanf overflows on long digit runs where the reader clamps: only
-// lines without one are compared with it.
-bool fitsScanf(const std::string& line) {
-    std::size_t run = 0;
-    for (const char c : line) {
-        run = std::isdigit(static_cast<unsigned char>(c)) != 0 ? run + 1 : 0;
-        if (run > 9) {
-            return false;
-        }
-    }
-    return true;
 }
 
 // What the line should give, read with the C library's scanf; true when nothing is left
