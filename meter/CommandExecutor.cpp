@@ -16,6 +16,23 @@
 
 namespace quillet {
 
+namespace {
+
+// Whether a reply, or the rest of one, may still be on its way after this result.
+bool mayLeaveReplyOnLine(PortResult result) {
+    switch (result) {
+        case PortResult::NoReplyStart:
+        case PortResult::TooMuchBeforeStart:
+        case PortResult::NoReplyEnd:
+        case PortResult::ReplyOverflow:
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
 CommandExecutor::CommandExecutor(SerialPort& port, const AppSettings& settings,
                                  const std::atomic<bool>& cancelled, AskRetry ask, PauseFor pause)
     : port_(port),
@@ -80,6 +97,9 @@ int CommandExecutor::execute(std::size_t index, const LayoutRecord& params, Layo
             port_.transact(tag, *frame, buffer, static_cast<std::uint8_t>(kReplyStart),
                            static_cast<std::uint8_t>(awaitedEndChar(command, link)));
         if (result != PortResult::Ok) {
+            if (mayLeaveReplyOnLine(result)) {
+                port_.settleLine();
+            }
             if (retryAfter(commandErrorMessage(portResultText(result), command))) {
                 continue;
             }
@@ -91,6 +111,8 @@ int CommandExecutor::execute(std::size_t index, const LayoutRecord& params, Layo
         if (fault == ReplyFault::None) {
             return 1;
         }
+        // It may have been the late reply to an earlier request, with this one's behind it.
+        port_.settleLine();
         if (retryAfter(replyFaultMessage(fault, command))) {
             continue;
         }

@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <system_error>
@@ -197,6 +198,26 @@ PortResult SerialPort::awaitReply() {
     return late;
 }
 
+void SerialPort::settleLine() {
+    if (!isOpen() || lineLost_) {
+        return;
+    }
+    const auto started = Clock::now();
+    const auto limit = started + kSettleLimit;
+    for (;;) {
+        const Clock::time_point lastInput{Clock::duration(lastInputAt_.load())};
+        const auto quietFrom = std::max(started, lastInput) + kSettleQuiet;
+        const auto now = Clock::now();
+        if (now >= quietFrom || now >= limit) {
+            return;
+        }
+        if (pumpHook_ && !pumpHook_()) {
+            return;
+        }
+        std::this_thread::sleep_until(std::min({quietFrom, limit, Clock::now() + kPumpSlice}));
+    }
+}
+
 void SerialPort::monitorLoop(std::optional<LineFaultCounts> lastCounts) {
     std::array<pollfd, 2> fds{};
     fds[0].events = POLLIN;
@@ -261,6 +282,7 @@ void SerialPort::drainInput() {
         if (got.count == 0) {
             return;
         }
+        lastInputAt_ = Clock::now().time_since_epoch().count();
         if (trace_) {
             trace_(false, std::span<const std::uint8_t>(buffer.data(), got.count));
         }

@@ -53,6 +53,12 @@ public:
     static constexpr std::chrono::milliseconds kPumpSlice{10};
     // How often the monitor refreshes the line levels when nothing happens.
     static constexpr std::chrono::milliseconds kLevelRefresh{100};
+    // How long the line must stay quiet after a missed or rejected reply before the next
+    // request: the rest of that reply, or a reply that came late, would otherwise be taken
+    // for the next request's.
+    static constexpr std::chrono::milliseconds kSettleQuiet{50};
+    // A line that never goes quiet (noise) is given up on after this.
+    static constexpr std::chrono::milliseconds kSettleLimit{1000};
 
     explicit SerialPort(PortMap ports = PortMap(),
                         LineDeviceFactory factory = makeDefaultLineDevice);
@@ -75,6 +81,10 @@ public:
     PortResult transact(std::uint8_t logTag, std::string_view request) {
         return transact(logTag, request, {}, 0, 0);
     }
+
+    // Waits until no byte has arrived for kSettleQuiet (at most kSettleLimit), dropping
+    // what comes meanwhile; the caller's events are pumped as in transact().
+    void settleLine();
 
     void clearLog() { log_.clear(); }
     ExchangeLog& log() { return log_; }
@@ -121,6 +131,8 @@ private:
     std::unique_ptr<LineDevice> device_;
     std::atomic<bool> open_{false};
     std::atomic<bool> lineLost_{false};
+    // When the monitor last received a byte, as a steady clock count.
+    std::atomic<std::chrono::steady_clock::rep> lastInputAt_{0};
     int stopPipe_[2] = {-1, -1};
     std::thread monitor_;
 
