@@ -49,6 +49,9 @@ struct SharedLine {
     std::mutex mutex;
     std::shared_ptr<LinePeer> peer;
     bool inUse = false;  // guarded by mutex
+    // The line runs this many times faster than the port is set to, so that long runs
+    // take little time; the devices must then listen at the multiplied speed.
+    int speedFactor = 1;  // guarded by mutex
 };
 
 }  // namespace quillet

@@ -37,7 +37,7 @@ bool SimulatedLineDevice::open(int baudRate) {
             return false;
         }
         line_->inUse = true;
-        baudRate_ = baudRate;
+        baudRate_ = baudRate * std::max(1, line_->speedFactor);
         stopping_ = false;
         signalled_ = false;
         hungUp_ = false;

@@ -86,10 +86,12 @@ void LineSimulator::frameComplete(Clock::time_point at) {
     const int replyBaud = devices_.lineBaud();
     std::optional<std::string> reply = devices_.handleFrame(frame_);
     frame_.clear();
+    lastReplyFault_.reset();
     if (!reply) {
         return;
     }
     const Fault fault = faults_.next();
+    lastReplyFault_ = fault;
     if (fault == Fault::NoReply) {
         return;
     }

@@ -44,6 +44,8 @@ public:
     HayesModem* modem() { return modem_ ? &*modem_ : nullptr; }
     // Frames the devices have received, oldest first (for tests and the log).
     const std::deque<std::string>& framesSeen() const { return framesSeen_; }
+    // The fault that hit the reply to the latest frame; empty when that frame got none.
+    std::optional<Fault> lastReplyFault() const { return lastReplyFault_; }
 
 private:
     void lineBytes(std::string_view bytes, int baudRate, Clock::time_point at);
@@ -61,6 +63,7 @@ private:
     int portBaud_ = 9600;  // the speed the port last sent at
     LineFaultCounts faultCounts_;
     std::deque<std::string> framesSeen_;
+    std::optional<Fault> lastReplyFault_;
 };
 
 }  // namespace quillet::sim
