@@ -1,8 +1,11 @@
 // quillet-sim: the devices of a meter line on a pseudo-terminal.
 //
-// Prints the terminal's path on the first line of its output, then serves until it is
-// interrupted. Point one of the program's ports at that path.
+// Prints the device's path on the first line of its output, then serves until it is
+// interrupted. Point one of the program's ports at that path. SIGUSR1 pulls the device's
+// plug or puts it back, as with a USB adapter; give --link for a path that survives that.
 
+#include <atomic>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -11,6 +14,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "sim/LineSimulator.h"
@@ -19,9 +23,14 @@
 namespace {
 
 std::atomic<bool> stopRequested{false};
+std::atomic<bool> plugToggleRequested{false};
 
 void onSignal(int) {
     stopRequested = true;
+}
+
+void onPlugSignal(int) {
+    plugToggleRequested = true;
 }
 
 void usage(std::ostream& out) {
@@ -38,7 +47,8 @@ void usage(std::ostream& out) {
            "  --dial=OUTCOME,...   connect, busy, no-dial-tone, no-answer per attempt\n"
            "  --faults=K,...       fault kinds to inject at random (all)\n"
            "  --fault-rate=R       share of replies hit, 0..1 (0)\n"
-           "  --seed=N             seed for faults and data (1)\n";
+           "  --seed=N             seed for faults and data (1)\n"
+           "  --link=PATH          keep a symbolic link to the terminal at PATH\n";
 }
 
 std::vector<std::string> splitList(const std::string& text) {
@@ -52,7 +62,8 @@ std::vector<std::string> splitList(const std::string& text) {
     return items;
 }
 
-bool parseOptions(int argc, char** argv, quillet::sim::SimulatorOptions& options) {
+bool parseOptions(int argc, char** argv, quillet::sim::SimulatorOptions& options,
+                  std::string& linkPath) {
     using namespace quillet::sim;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -117,6 +128,8 @@ bool parseOptions(int argc, char** argv, quillet::sim::SimulatorOptions& options
             } else if (name == "--seed") {
                 options.faults.seed = static_cast<std::uint32_t>(std::stoul(value));
                 options.devices.seed = options.faults.seed;
+            } else if (name == "--link" && !value.empty()) {
+                linkPath = value;
             } else {
                 return false;
             }
@@ -135,18 +148,30 @@ int main(int argc, char** argv) {
         return 0;
     }
     quillet::sim::SimulatorOptions options;
-    if (!parseOptions(argc, argv, options)) {
+    std::string linkPath;
+    if (!parseOptions(argc, argv, options, linkPath)) {
         usage(std::cerr);
         return 2;
     }
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);
+    std::signal(SIGUSR1, onPlugSignal);
     try {
         auto line = std::make_shared<quillet::SharedLine>(
             std::make_shared<quillet::sim::LineSimulator>(options));
-        quillet::sim::PtyServer server(line);
-        std::cout << server.terminalPath() << std::endl;
-        server.run(stopRequested);
+        quillet::sim::PtyServer server(line, linkPath);
+        std::cout << server.devicePath() << std::endl;
+        server.start();
+        while (!stopRequested) {
+            if (plugToggleRequested.exchange(false)) {
+                server.pluggedIn() ? server.unplug() : server.plugIn();
+                std::cerr << (server.pluggedIn() ? "plugged in: " + server.terminalPath()
+                                                 : std::string("unplugged"))
+                          << std::endl;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        server.stop();
     } catch (const std::exception& e) {
         std::cerr << "quillet-sim: " << e.what() << "\n";
         return 1;
