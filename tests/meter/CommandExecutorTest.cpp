@@ -9,39 +9,28 @@
 #include <tuple>
 #include <vector>
 
+#include "RecordText.h"
 #include "SimulatedMeters.h"
-#include "protocol/RecordFields.h"
 
 namespace quillet {
 namespace {
 
 using sim::Fault;
+using testing::CommandCall;
+using testing::recordText;
 
 constexpr std::size_t kHalfPeakAtMonthStart = 59;  // one code for every month
 constexpr std::size_t kReadSerial = 51;
 constexpr std::size_t kReadVersion = 49;
 
-std::string recordText(const LayoutRecord& record) {
-    std::string text;
-    visitFields(record, [&text](std::string_view name, const FieldValue& value) {
-        text += std::string(name) + '=' + fieldText(value) + ' ';
-    });
-    return text;
-}
-
-struct Command {
-    std::size_t index;
-    LayoutRecord params;
-};
-
 // After the first command's reply met `fault`, each of the following commands gets its
 // own reply, even one that shares the first one's code.
 TEST(CommandExecutor, NoCommandTakesTheReplyOfAnEarlierOne) {
-    const std::vector<Command> commands = {{kHalfPeakAtMonthStart, MonthNumber{2}},
-                                           {kHalfPeakAtMonthStart, MonthNumber{5}},
-                                           {kReadSerial, {}},
-                                           {kReadVersion, {}},
-                                           {kHalfPeakAtMonthStart, MonthNumber{8}}};
+    const std::vector<CommandCall> commands = {{kHalfPeakAtMonthStart, MonthNumber{2}},
+                                               {kHalfPeakAtMonthStart, MonthNumber{5}},
+                                               {kReadSerial, {}},
+                                               {kReadVersion, {}},
+                                               {kHalfPeakAtMonthStart, MonthNumber{8}}};
     constexpr int kTimeoutMs = 300;
     for (const auto& [fault, delay] : std::vector<std::tuple<Fault, int>>{
              {Fault::DelayPastTimeout, 30},  // starts shortly after the port gave up
@@ -54,7 +43,7 @@ TEST(CommandExecutor, NoCommandTakesTheReplyOfAnEarlierOne) {
         line.settings.timeoutMs = kTimeoutMs;
         line.port.configure(0, kDefaultBaudIndex, line.settings.timeoutMs);
         std::vector<std::string> clean;
-        for (const Command& command : commands) {
+        for (const CommandCall& command : commands) {
             LayoutRecord reply;
             ASSERT_EQ(line.executor.execute(command.index, command.params, &reply), 1);
             clean.push_back(recordText(reply));
@@ -64,7 +53,7 @@ TEST(CommandExecutor, NoCommandTakesTheReplyOfAnEarlierOne) {
             line.simulator->faults().script({fault});
         }
         std::vector<std::string> got;
-        for (const Command& command : commands) {
+        for (const CommandCall& command : commands) {
             LayoutRecord reply;
             got.push_back(line.executor.execute(command.index, command.params, &reply) == 1
                               ? recordText(reply)

@@ -20,10 +20,10 @@
 
 #include "app/Application.h"
 #include "app/Transaction.h"
-#include "protocol/RecordFields.h"
 #include "serial/LinePeer.h"
 #include "serial/PortTables.h"
 #include "sim/LineSimulator.h"
+#include "tests/meter/RecordText.h"
 
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 #define QUILLET_SANITIZED 1
@@ -37,6 +37,8 @@ namespace quillet {
 namespace {
 
 using sim::Fault;
+using testing::CommandCall;
+using testing::recordText;
 
 constexpr int kCommands = 20'000;
 constexpr double kFaultRate = 0.1;
@@ -44,15 +46,10 @@ constexpr int kSpeedFactor = 20;  // 9600 bit/s on the port, twenty times that o
 constexpr int kTimeoutMs = 100;   // the shortest the settings allow
 constexpr std::uint32_t kSeed = 20261207;
 
-struct Command {
-    std::size_t index;
-    LayoutRecord params;
-};
-
 // Reads whose values stand still while the meter runs, with and without parameters, and
 // writes that put back what the meter holds; commands sharing a code differ by parameter.
-const std::vector<Command>& commandMix() {
-    static const std::vector<Command> mix = {
+const std::vector<CommandCall>& commandMix() {
+    static const std::vector<CommandCall> mix = {
         {33, {}},
         {35, {}},
         {39, {}},
@@ -81,18 +78,6 @@ const std::vector<Command>& commandMix() {
         {77, {}},
     };
     return mix;
-}
-
-// A decoded reply as one comparable text.
-std::string recordText(const LayoutRecord& record) {
-    std::string text = std::to_string(record.index());
-    visitFields(record, [&text](std::string_view name, const FieldValue& value) {
-        text += ' ';
-        text += name;
-        text += '=';
-        text += fieldText(value);
-    });
-    return text;
 }
 
 // What the program should make of a reply that met `fault`.
@@ -150,7 +135,7 @@ TEST_F(CommandSoakTest, EveryResultMatchesWhatBecameOfItsReply) {
     // One meter throughout: its event times count from its start. Scripted faults come
     // before the random ones, so the first passes see clean and refused replies.
     useMeter(kFaultRate);
-    const auto executeWith = [this](Fault fault, const Command& command, LayoutRecord& reply) {
+    const auto executeWith = [this](Fault fault, const CommandCall& command, LayoutRecord& reply) {
         withSimulator([fault](sim::LineSimulator& s) { s.faults().script({fault}); });
         return executeCommand(command.index, command.params, &reply);
     };
@@ -179,7 +164,7 @@ TEST_F(CommandSoakTest, EveryResultMatchesWhatBecameOfItsReply) {
             warmKb = residentKb();  // buffers and caches have found their size by now
         }
         const std::size_t which = pick() % commandMix().size();
-        const Command& command = commandMix()[which];
+        const CommandCall& command = commandMix()[which];
         LayoutRecord reply;
         const int result = executeCommand(command.index, command.params, &reply);
         const std::optional<Fault> fault =
