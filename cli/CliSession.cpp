@@ -55,13 +55,22 @@ LinkChoice chooseLink(const StoredSettings& stored, const CliOptions& options) {
 
 RepeatingCommands::RepeatingCommands(SerialPort& port, const AppSettings& settings, int retries,
                                      const std::atomic<bool>& cancelled)
-    : retries_(retries), executor_(port, settings, cancelled, [this](const std::string&) {
-          return retriesLeft_-- > 0;
-      }) {}
+    : cancelled_(cancelled),
+      retries_(retries),
+      executor_(port, settings, cancelled,
+                [this](const std::string&) { return retriesLeft_-- > 0; }) {}
 
 int RepeatingCommands::execute(std::size_t index, const LayoutRecord& params, LayoutRecord* reply) {
     retriesLeft_ = retries_;
     return executor_.execute(index, params, reply);
+}
+
+std::string RepeatingCommands::lastFailure() const {
+    const std::string& message = executor_.lastFailure();
+    if (message.empty() && cancelled_) {
+        return "interrupted";
+    }
+    return message;
 }
 
 CliSession::CliSession(const LinkChoice& link, int retries, std::shared_ptr<LinePeer> simulator,

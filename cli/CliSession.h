@@ -36,9 +36,12 @@ public:
                       const std::atomic<bool>& cancelled);
 
     int execute(std::size_t index, const LayoutRecord& params, LayoutRecord* reply) override;
-    const std::string& lastFailure() const { return executor_.lastFailure(); }
+    // The system's message for the last failed command; "interrupted" for one the run's
+    // stop refused, so a value lost that way says why.
+    std::string lastFailure() const;
 
 private:
+    const std::atomic<bool>& cancelled_;
     int retries_;
     int retriesLeft_ = 0;
     CommandExecutor executor_;

@@ -193,6 +193,59 @@ TEST_F(CliTest, ARangeWithOneMeterMissingReadsTheOthersAndExitsWithOne) {
     }
 }
 
+// The meters, with a stop requested as the second frame reaches them (as a Ctrl-C would).
+class StopAtSecondFrame final : public LinePeer {
+public:
+    StopAtSecondFrame(std::shared_ptr<sim::LineSimulator> devices, std::atomic<bool>& stop)
+        : devices_(std::move(devices)), stop_(stop) {}
+
+    void receive(std::span<const std::uint8_t> bytes, int baudRate, Clock::time_point at) override {
+        devices_->receive(bytes, baudRate, at);
+        if (devices_->framesSeen().size() >= 2) {
+            stop_ = true;
+        }
+    }
+    std::vector<std::uint8_t> takeDue(Clock::time_point now) override {
+        return devices_->takeDue(now);
+    }
+    std::optional<Clock::time_point> nextDue() const override { return devices_->nextDue(); }
+    unsigned modemLines(Clock::time_point now) override { return devices_->modemLines(now); }
+
+private:
+    std::shared_ptr<sim::LineSimulator> devices_;
+    std::atomic<bool>& stop_;
+};
+
+TEST_F(CliTest, AStopEndsTheRunAfterTheCommandUnderWayAndSaysWhyTheRestIsMissing) {
+    std::atomic<bool> stop{false};
+    auto devices = std::make_shared<sim::LineSimulator>(meters({1, 2}));
+    environment.simulator = std::make_shared<StopAtSecondFrame>(devices, stop);
+    environment.interrupted = &stop;
+    const CliRun result = run({"--port", "sim", "--address", "1,2", "--format", "json", "service"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.err.find("interrupted"), std::string::npos) << result.err;
+    EXPECT_EQ(devices->framesSeen().size(), 2u);
+
+    const QJsonArray read = json(result)["meters"].toArray();
+    ASSERT_EQ(read.size(), 1);  // meter 2 is never begun
+    const QJsonObject meter = read[0].toObject();
+    EXPECT_FALSE(meter["complete"].toBool());
+    const QJsonObject values = meter["values"].toObject();
+    const QJsonObject failures = meter["failures"].toObject();
+    int kept = 0;
+    for (const QString& key : values.keys()) {
+        if (values[key].isNull()) {
+            EXPECT_EQ(failures[key].toString(), "interrupted") << key.toStdString();
+        } else {
+            ++kept;
+            EXPECT_FALSE(failures.contains(key)) << key.toStdString();
+        }
+    }
+    // The two commands that went out kept their values; the rest are missing.
+    EXPECT_GT(kept, 0);
+    EXPECT_LT(kept, values.size());
+}
+
 TEST_F(CliTest, WithoutOptionsTheLinkComesFromTheSettingsStoreWhichStaysUntouched) {
     setStored("Settings/ComPort", "2");
     setStored("Ports/COM3", "sim");
