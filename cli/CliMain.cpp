@@ -179,7 +179,7 @@ int runCli(std::span<const std::string> args, std::ostream& out, std::ostream& e
     for (std::size_t i = 0; i < addresses.size(); ++i) {
         if (environment.interrupted != nullptr && *environment.interrupted) {
             progress.clear();
-            err << "quillet-cli: interrupted\n";
+            err << "quillet-cli: " << kInterrupted << '\n';
             status = kSomeFailed;
             break;
         }

@@ -68,7 +68,7 @@ int RepeatingCommands::execute(std::size_t index, const LayoutRecord& params, La
 std::string RepeatingCommands::lastFailure() const {
     const std::string& message = executor_.lastFailure();
     if (message.empty() && cancelled_) {
-        return "interrupted";
+        return std::string(kInterrupted);
     }
     return message;
 }

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "meter/AppSettings.h"
 #include "meter/CommandExecutor.h"
@@ -27,6 +28,9 @@ struct LinkChoice {
 
 LinkChoice chooseLink(const StoredSettings& stored, const CliOptions& options);
 
+// What a run stopped by a signal says, on standard error and for each value it lost.
+inline constexpr std::string_view kInterrupted = "interrupted";
+
 // Executes commands without asking anybody: a failed command is repeated up to `retries`
 // times, then reported as failed with the system's message.
 class RepeatingCommands final : public CommandRunner {
@@ -36,7 +40,7 @@ public:
                       const std::atomic<bool>& cancelled);
 
     int execute(std::size_t index, const LayoutRecord& params, LayoutRecord* reply) override;
-    // The system's message for the last failed command; "interrupted" for one the run's
+    // The system's message for the last failed command; kInterrupted for one the run's
     // stop refused, so a value lost that way says why.
     std::string lastFailure() const;
 
